@@ -1,0 +1,52 @@
+# Cropstack: the whole set-up is `make run` (play) and `make test` (all tests, headless).
+# Both install any missing Debian packages first, then configure and build with CMake.
+
+BUILD      ?= build
+BUILD_TYPE ?= RelWithDebInfo
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+# CI builds with warnings as errors.
+WERROR     ?= $(if $(CI),ON,OFF)
+
+# Everything the build, the game and the tests need from Debian.
+PACKAGES := cmake g++ make pkg-config \
+            libgtest-dev libgmock-dev libbenchmark-dev \
+            libsdl2-dev libsdl2-mixer-dev libpng-dev zlib1g-dev \
+            libgl-dev libegl1 libgl1-mesa-dri
+
+GAME := $(BUILD)/bin/cropstack
+
+.PHONY: run test build deps configure clean
+
+run: build
+	@if [ -x $(GAME) ]; then cd $(BUILD)/bin && ./cropstack; \
+	else echo "Cropstack: the runtime is built; the game itself is not written yet."; fi
+
+test: build
+	cd $(BUILD) && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
+	  ctest --output-on-failure -j $(JOBS) --timeout 300
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+configure: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DCROPSTACK_WERROR=$(WERROR)
+
+# Installs the missing packages when run as root; otherwise names them and stops.
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    echo "Installing:$$missing"; \
+	    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	  else \
+	    echo "Cropstack needs these Debian packages:$$missing"; \
+	    echo "Install them with: sudo apt-get install$$missing"; \
+	    exit 1; \
+	  fi; \
+	fi
+
+clean:
+	rm -rf $(BUILD)

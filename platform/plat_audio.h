@@ -1,0 +1,2 @@
+// plat_audio.h: filled in by the audio layer.
+#pragma once

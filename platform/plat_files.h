@@ -1,0 +1,41 @@
+// plat_files.h: files, directories, processes and well-known paths (POSIX).
+//
+// Names may use "/" or "\" as separators; results use "/".
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Reads a whole file; false when it cannot be opened.
+bool plat_read_file(const std::string& name, std::string* bytes);
+// Writes a whole file atomically (temporary file in the same directory, then
+// rename), so a failure never leaves a truncated file behind.
+bool plat_write_file_atomic(const std::string& name, const std::string& bytes);
+bool plat_file_readable(const std::string& name);
+bool plat_delete_file(const std::string& name);
+bool plat_is_directory(const std::string& name);
+
+std::string plat_current_dir();
+bool plat_set_current_dir(const std::string& dir);
+
+struct PlatDirEntry {
+    std::string name;
+    bool is_directory = false;
+};
+// Every entry of the directory including "." and "..", in the order the
+// system returns them.
+std::vector<PlatDirEntry> plat_list_dir(const std::string& dir);
+
+std::string plat_temp_dir();    // $TMPDIR or /tmp, with a trailing "/"
+std::string plat_program_dir(); // directory of /proc/self/exe, trailing "/"
+std::string plat_machine_id();  // /etc/machine-id, empty when missing
+bool plat_debugger_attached();  // TracerPid in /proc/self/status
+// Appends to a log file without following a planted symbolic link; the file
+// is created owner-only.
+bool plat_append_log(const std::string& name, const std::string& bytes);
+// Runs a command line through /bin/sh -c; false when it cannot start.
+bool plat_run(const std::string& command_line, bool wait, int* exit_code);
+// Runs a command and captures its standard output (for dialog helpers).
+bool plat_run_capture(const std::string& command_line, std::string* output, int* exit_code);
+std::string plat_which(const std::string& program);

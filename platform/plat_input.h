@@ -1,0 +1,2 @@
+// plat_input.h: filled in by the input layer.
+#pragma once

@@ -1,0 +1,2 @@
+// plat_video.h: filled in by the video layer.
+#pragma once
