@@ -1,0 +1,192 @@
+// plat_files.cpp: files, directories, processes and well-known paths on POSIX.
+//
+// Every name handed in may use "\" as a separator; it is turned into "/"
+// before the system sees it.
+#include "platform/plat_files.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string native(const std::string& name) {
+    std::string out = name;
+    for (char& c : out)
+        if (c == '\\') c = '/';
+    return out;
+}
+
+bool write_all(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool read_all(int fd, std::string* bytes) {
+    char chunk[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) return true;
+        bytes->append(chunk, static_cast<std::size_t>(n));
+    }
+}
+
+// A fresh file beside the target that no one else can have opened: created
+// exclusively under a name made of our process id and a counter.
+int create_temporary_beside(const std::string& target, std::string* temp_name) {
+    static unsigned counter = 0;
+    const std::size_t slash = target.rfind('/');
+    const std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        *temp_name = dir + "." + base + "." + std::to_string(::getpid()) + "." +
+                     std::to_string(counter++) + ".tmp";
+        const int fd = ::open(temp_name->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+std::string read_small_file(const char* name) {
+    std::string bytes;
+    const int fd = ::open(name, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return bytes;
+    (void)read_all(fd, &bytes);
+    ::close(fd);
+    return bytes;
+}
+
+} // namespace
+
+bool plat_read_file(const std::string& name, std::string* bytes) {
+    bytes->clear();
+    const int fd = ::open(native(name).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info {};
+    const bool ok = ::fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode) && read_all(fd, bytes);
+    ::close(fd);
+    return ok;
+}
+
+bool plat_write_file_atomic(const std::string& name, const std::string& bytes) {
+    const std::string target = native(name);
+    std::string temp;
+    const int fd = create_temporary_beside(target, &temp);
+    if (fd < 0) return false;
+    // The replacement keeps the permissions of the file it replaces.
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0) (void)::fchmod(fd, old.st_mode & 07777);
+    bool ok = write_all(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok && ::rename(temp.c_str(), target.c_str()) == 0) return true;
+    ::unlink(temp.c_str());
+    return false;
+}
+
+bool plat_file_readable(const std::string& name) {
+    const int fd = ::open(native(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat info {};
+    const bool plain = ::fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode);
+    ::close(fd);
+    return plain;
+}
+
+bool plat_delete_file(const std::string& name) {
+    return ::unlink(native(name).c_str()) == 0;
+}
+
+bool plat_is_directory(const std::string& name) {
+    struct stat info {};
+    return ::stat(native(name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string plat_current_dir() {
+    std::string buffer(4096, '\0');
+    if (::getcwd(buffer.data(), buffer.size()) == nullptr) return std::string();
+    buffer.resize(std::strlen(buffer.c_str()));
+    return buffer;
+}
+
+bool plat_set_current_dir(const std::string& dir) {
+    return ::chdir(native(dir).c_str()) == 0;
+}
+
+std::vector<PlatDirEntry> plat_list_dir(const std::string& dir) {
+    std::vector<PlatDirEntry> entries;
+    const std::string path = dir.empty() ? std::string(".") : native(dir);
+    DIR* handle = ::opendir(path.c_str());
+    if (handle == nullptr) return entries;
+    while (const dirent* entry = ::readdir(handle)) {
+        PlatDirEntry item;
+        item.name = entry->d_name;
+        if (entry->d_type == DT_DIR) {
+            item.is_directory = true;
+        } else if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            // A link to a directory lists as a directory, as the link's target would.
+            struct stat info {};
+            item.is_directory =
+                ::fstatat(::dirfd(handle), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+        }
+        entries.push_back(std::move(item));
+    }
+    ::closedir(handle);
+    return entries;
+}
+
+std::string plat_temp_dir() {
+    const char* env = std::getenv("TMPDIR");
+    std::string dir = env != nullptr && env[0] != '\0' ? native(env) : std::string("/tmp");
+    if (dir.back() != '/') dir += '/';
+    return dir;
+}
+
+std::string plat_program_dir() {
+    char buffer[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) return "./";
+    const std::string exe(buffer, static_cast<std::size_t>(n));
+    const std::size_t slash = exe.rfind('/');
+    return slash == std::string::npos ? std::string("./") : exe.substr(0, slash + 1);
+}
+
+std::string plat_machine_id() {
+    std::string id = read_small_file("/etc/machine-id");
+    while (!id.empty() && (id.back() == '\n' || id.back() == '\r' || id.back() == ' '))
+        id.pop_back();
+    return id;
+}
+
+bool plat_debugger_attached() {
+    const std::string status = read_small_file("/proc/self/status");
+    const std::size_t at = status.find("TracerPid:");
+    if (at == std::string::npos) return false;
+    return std::atoi(status.c_str() + at + std::strlen("TracerPid:")) != 0;
+}
+
+bool plat_append_log(const std::string& name, const std::string& bytes) {
+    // No link following, owner-only on creation, and no blocking on a planted
+    // FIFO; a file someone else owns is not ours to write into.
+    const int fd =
+        ::open(native(name).c_str(),
+               O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid();
+    ok = ok && write_all(fd, bytes.data(), bytes.size());
+    ::close(fd);
+    return ok;
+}
