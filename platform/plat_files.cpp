@@ -114,6 +114,43 @@ bool plat_is_directory(const std::string& name) {
     return ::stat(native(name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool plat_same_file(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    return ::stat(native(a).c_str(), &first) == 0 && ::stat(native(b).c_str(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool plat_copy_file(const std::string& source, const std::string& destination) {
+    const int in = ::open(native(source).c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return false;
+    struct stat info {};
+    if (::fstat(in, &info) != 0 || S_ISDIR(info.st_mode)) {
+        ::close(in);
+        return false;
+    }
+    const std::string target = native(destination);
+    const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    // The size is taken once; a file that shrinks meanwhile gives a short read.
+    off_t left = info.st_size;
+    bool ok = true;
+    char chunk[4096];
+    while (ok && left > 0) {
+        const std::size_t want = left < 4096 ? static_cast<std::size_t>(left) : sizeof chunk;
+        const ssize_t got = ::read(in, chunk, want);
+        ok = got == static_cast<ssize_t>(want) && write_all(out, chunk, want);
+        left -= static_cast<off_t>(want);
+    }
+    ::close(in);
+    ok = ::close(out) == 0 && ok;
+    if (!ok) ::unlink(target.c_str());
+    return ok;
+}
+
 std::string plat_current_dir() {
     std::string buffer(4096, '\0');
     if (::getcwd(buffer.data(), buffer.size()) == nullptr) return std::string();

@@ -15,6 +15,11 @@ bool plat_write_file_atomic(const std::string& name, const std::string& bytes);
 bool plat_file_readable(const std::string& name);
 bool plat_delete_file(const std::string& name);
 bool plat_is_directory(const std::string& name);
+// True when both names lead to the same existing file.
+bool plat_same_file(const std::string& a, const std::string& b);
+// Copies in 4096-byte chunks; the destination is created anew and deleted
+// again when a chunk is read or written short. False when nothing was copied.
+bool plat_copy_file(const std::string& source, const std::string& destination);
 
 std::string plat_current_dir();
 bool plat_set_current_dir(const std::string& dir);

@@ -1,0 +1,234 @@
+// rtini.cpp: the settings store: the INI parser, the writer and the three
+// built-ins that game code uses on the one global store.
+//
+// The parser keeps the format's long-standing quirks on purpose (one
+// separator character, no comments after values, names without blanks),
+// because the settings files written so far rely on them.
+#include "runtime/rtini.h"
+
+#include "platform/plat_files.h"
+#include "runtime/runtime.h"
+
+#include <string>
+
+namespace {
+
+// Lines are read through a buffer of this size; longer lines are cut.
+constexpr std::size_t kLineLimit = 1023;
+
+bool is_blank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+char fold(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool same_name(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (fold(a[i]) != fold(b[i])) return false;
+    return true;
+}
+
+std::size_t skip_blanks(std::string_view line, std::size_t at) {
+    while (at < line.size() && is_blank(line[at]))
+        ++at;
+    return at;
+}
+
+// Controls and every byte from 128 up read as 31 or less when signed.
+std::string_view trim_trailing_controls(std::string_view text) {
+    while (!text.empty() && static_cast<signed char>(text.back()) <= 31)
+        text.remove_suffix(1);
+    return text;
+}
+
+// The next line of text from at: cut at the line feed, a carriage return
+// before it dropped, a zero byte ending it early, and cut to the limit.
+std::string_view next_line(std::string_view text, std::size_t* at) {
+    const std::size_t start = *at;
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) {
+        end = text.size();
+        *at = end;
+    } else {
+        *at = end + 1;
+    }
+    std::string_view line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    line = line.substr(0, line.find('\0'));
+    return line.substr(0, kLineLimit);
+}
+
+std::string_view header_name(std::string_view line) {
+    std::size_t start = skip_blanks(line, 1);
+    std::size_t stop = start;
+    while (stop < line.size() && !is_blank(line[stop]) && line[stop] != '=')
+        ++stop;
+    std::string_view name = line.substr(start, stop - start);
+    if (!name.empty() && name.back() == ']') name.remove_suffix(1);
+    return name;
+}
+
+// key=value, key value; only one separator character is skipped, so
+// "key = value" reads as the value "= value".
+bool parse_entry(std::string_view line, IniEntry* entry) {
+    std::size_t key_end = 0;
+    while (key_end < line.size() && !is_blank(line[key_end]) && line[key_end] != '=')
+        ++key_end;
+    if (key_end == line.size()) return false;
+    const std::size_t value_start = skip_blanks(line, key_end + 1);
+    if (value_start == line.size()) return false;
+    entry->key = RtString::from_std(line.substr(0, key_end));
+    entry->value = RtString::from_std(trim_trailing_controls(line.substr(value_start)));
+    return true;
+}
+
+} // namespace
+
+void IniStore::load_text(std::string_view text) {
+    IniSection current;
+    auto store_current = [&] {
+        if (current.entries.empty()) return; // a section without entries is never stored
+        IniSection next;
+        next.name = current.name;
+        sections_.append(std::move(current));
+        current = std::move(next);
+    };
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::string_view line = next_line(text, &at);
+        line.remove_prefix(skip_blanks(line, 0));
+        if (line.empty() || line[0] == ';') continue;
+        if (line[0] == '[') {
+            store_current();
+            const std::string_view name = header_name(line);
+            if (!name.empty()) current.name = RtString::from_std(name);
+            continue;
+        }
+        IniEntry entry;
+        if (parse_entry(line, &entry)) current.entries.append(std::move(entry));
+    }
+    store_current();
+}
+
+bool IniStore::load(const RtString& file_name) {
+    std::string bytes;
+    if (!plat_read_file(file_name.str(), &bytes)) return false;
+    load_text(bytes);
+    return true;
+}
+
+std::string IniStore::text() const {
+    std::string out;
+    for (std::size_t s = 0; s < sections_.size(); ++s) {
+        const IniSection& section = sections_[s];
+        out += "[";
+        out += section.name.view();
+        out += "]\r\n";
+        for (std::size_t e = 0; e < section.entries.size(); ++e) {
+            out += section.entries[e].key.view();
+            out += "=";
+            out += section.entries[e].value.view();
+            out += "\r\n";
+        }
+    }
+    return out;
+}
+
+void IniStore::flush() {
+    if (modified_ == 0 || file_name_.empty()) return;
+    // Written beside the old file and renamed over it, so a failure leaves the
+    // previous settings in place rather than a truncated file.
+    if (!plat_write_file_atomic(file_name_.str(), text()))
+        rt_log(RtString("settings: cannot write ") + file_name_);
+}
+
+void IniStore::clear() {
+    sections_.clear();
+    modified_ = 0;
+}
+
+void IniStore::open(const RtString& file_name) {
+    flush();
+    clear();
+    RtString resolved;
+    file_name_ = rt_media_lookup(file_name, &resolved) ? resolved : file_name;
+    // A missing file leaves the store empty under the new name, so that later
+    // writes create it.
+    load(file_name_);
+}
+
+const IniSection* IniStore::find_section(const RtString& name) const {
+    for (std::size_t i = 0; i < sections_.size(); ++i)
+        if (same_name(sections_[i].name.view(), name.view())) return &sections_[i];
+    return nullptr;
+}
+
+RtString IniStore::get(const RtString& section, const RtString& key) const {
+    const IniSection* found = find_section(section);
+    if (found != nullptr) {
+        for (std::size_t i = 0; i < found->entries.size(); ++i)
+            if (same_name(found->entries[i].key.view(), key.view())) return found->entries[i].value;
+    }
+    return RtString("NO_DATA");
+}
+
+void IniStore::put(const RtString& section, const RtString& key, const RtString& value) {
+    std::size_t s = 0;
+    while (s < sections_.size() && !same_name(sections_[s].name.view(), section.view()))
+        ++s;
+    if (key.empty()) {
+        // Removing a section is a change like any other and must reach the disk.
+        if (s < sections_.size()) {
+            sections_.remove_at(s);
+            modified_ = 1;
+        }
+        return;
+    }
+    if (s == sections_.size()) {
+        IniSection added;
+        added.name = section;
+        sections_.append(std::move(added));
+    }
+    auto& entries = sections_[s].entries;
+    std::size_t e = 0;
+    while (e < entries.size() && !same_name(entries[e].key.view(), key.view()))
+        ++e;
+    modified_ = 1;
+    if (e == entries.size())
+        entries.append(IniEntry{key, value});
+    else if (!value.empty())
+        entries[e].value = value;
+    else
+        entries.remove_at(e);
+}
+
+namespace {
+
+// The global store writes itself back when the program's static state is torn
+// down, which std::exit in rt_end does after a normal end and a fatal error.
+struct GlobalIniStore {
+    IniStore store;
+    ~GlobalIniStore() { store.flush(); }
+};
+
+} // namespace
+
+IniStore& ini_global_store() {
+    static GlobalIniStore global;
+    return global.store;
+}
+
+void ini_open(const RtString& file_name) {
+    ini_global_store().open(file_name);
+}
+
+RtString ini_get(const RtString& section, const RtString& key) {
+    return ini_global_store().get(section, key);
+}
+
+void ini_put(const RtString& section, const RtString& key, const RtString& value) {
+    ini_global_store().put(section, key, value);
+}
