@@ -15,7 +15,8 @@
 
 template <class T> class RtArray;
 
-template <class T> void rt_dim(RtArray<T>& array, double a, double b = 0, double c = 0, double d = 0);
+template <class T>
+void rt_dim(RtArray<T>& array, double a, double b = 0, double c = 0, double d = 0);
 template <class T>
 void rt_redim(RtArray<T>& array, double a, double b = 0, double c = 0, double d = 0);
 template <class T> T& rt_index(RtArray<T>& array, int i, int j = 0, int k = 0, int l = 0);

@@ -13,7 +13,7 @@
 #include <string_view>
 
 class RtString {
-public:
+  public:
     // Empty string with a 4-byte buffer (the one capacity that is not a
     // multiple of 512).
     RtString();
@@ -84,7 +84,7 @@ public:
     // -1, 0 or 1.
     int compare_number(double value) const;
 
-private:
+  private:
     char* data_;
     std::uint32_t capacity_;
     std::uint32_t length_;
@@ -138,6 +138,21 @@ double operator>(double a, const RtString& b);
 double operator<=(double a, const RtString& b);
 double operator>=(double a, const RtString& b);
 
+// The same against an int, so that an integer literal (0 in particular, which
+// could also be a null text) picks the number comparison without ambiguity.
+double operator==(const RtString& a, int b);
+double operator!=(const RtString& a, int b);
+double operator<(const RtString& a, int b);
+double operator>(const RtString& a, int b);
+double operator<=(const RtString& a, int b);
+double operator>=(const RtString& a, int b);
+double operator==(int a, const RtString& b);
+double operator!=(int a, const RtString& b);
+double operator<(int a, const RtString& b);
+double operator>(int a, const RtString& b);
+double operator<=(int a, const RtString& b);
+double operator>=(int a, const RtString& b);
+
 // String built-ins.
 double rt_len(const RtString& s);
 RtString rt_mid(const RtString& s, double start, double count);
@@ -175,3 +190,5 @@ double rt_mod(double a, double b);
 // Random integers 0..n from the ISAAC generator.
 double rt_rnd(double n);
 void rt_seed(std::uint32_t seed);
+// The next raw 32-bit word of the generator (one full round, like rt_rnd).
+std::uint32_t rt_random_word();
