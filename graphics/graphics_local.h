@@ -1,0 +1,19 @@
+// graphics_local.h: helpers shared by the files of the graphics folder only.
+#pragma once
+
+#include "graphics/graphics.h"
+
+#include <cstdint>
+
+// The GL state every 2D frame starts from (texturing on, depth test off,
+// back faces culled, alpha test > 0.15, flat shading, white colour...).
+void graphics_default_2d_state();
+// Runs the 3D layer's hook that leaves its stencil-shadow pass, if any.
+void graphics_leave_shadow_pass();
+
+// Smallest power of two >= n, but at least `minimum`.
+int graphics_pow2_at_least(int n, int minimum);
+// True when `slot` indexes the slot table.
+inline bool graphics_valid_slot(int slot) {
+    return slot >= 0 && slot < kSpriteSlotCount;
+}

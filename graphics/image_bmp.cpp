@@ -1,0 +1,105 @@
+// image_bmp.cpp: BMP decoding (8, 24 and 32 bits per pixel) with the
+// transparency key.
+#include "graphics/graphics.h"
+#include "platform/plat_files.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// Larger pictures than this are refused before any allocation.
+constexpr std::int64_t kMaxImageSide = 32768;
+
+std::uint32_t read_u32(const std::string& b, std::size_t at) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
+}
+
+std::uint16_t read_u16(const std::string& b, std::size_t at) {
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
+                                      static_cast<unsigned char>(b[at + 1]) << 8);
+}
+
+void put_pixel(std::uint8_t* out, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+               std::uint32_t key) {
+    std::uint32_t colour = r | g << 8 | static_cast<std::uint32_t>(b) << 16;
+    if (colour == key) {
+        out[0] = out[1] = out[2] = out[3] = 0;
+        return;
+    }
+    out[0] = r;
+    out[1] = g;
+    out[2] = b;
+    out[3] = 255;
+}
+
+struct BmpLayout {
+    std::int64_t width = 0, height = 0;
+    int bits = 0;
+    std::size_t pixel_offset = 0, palette_offset = 0, stride = 0;
+};
+
+bool read_layout(const std::string& bytes, BmpLayout& l) {
+    if (bytes.size() < 14 + 40 || bytes[0] != 'B' || bytes[1] != 'M') return false;
+    l.pixel_offset = read_u32(bytes, 10);
+    std::uint32_t info_size = read_u32(bytes, 14);
+    l.width = static_cast<std::int32_t>(read_u32(bytes, 18));
+    // Rows are always taken bottom-up; the sign of the height is ignored.
+    l.height = std::llabs(static_cast<std::int32_t>(read_u32(bytes, 22)));
+    l.bits = read_u16(bytes, 28);
+    if (l.bits != 8 && l.bits != 24 && l.bits != 32) return false;
+    if (l.width <= 0 || l.height <= 0 || l.width > kMaxImageSide || l.height > kMaxImageSide)
+        return false;
+    // The palette follows the info header, whatever its version's size.
+    l.palette_offset = 14 + (info_size >= 40 ? info_size : 40);
+    l.stride = static_cast<std::size_t>((l.bits * l.width + 31) / 32 * 4);
+    std::size_t needed = l.pixel_offset + l.stride * static_cast<std::size_t>(l.height);
+    return l.pixel_offset >= 14 + 40 && needed <= bytes.size();
+}
+
+} // namespace
+
+bool DecodeBmp(const RtString& file, std::uint32_t key, DecodedImage& out) {
+    std::string bytes;
+    if (!plat_read_file(file.str(), &bytes)) return false;
+    BmpLayout l;
+    if (!read_layout(bytes, l)) return false;
+    out.width = static_cast<std::int32_t>(l.width);
+    out.height = static_cast<std::int32_t>(l.height);
+    out.pixels.assign(static_cast<std::size_t>(l.width * l.height * 4), 0);
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    std::size_t palette_entries =
+        l.pixel_offset > l.palette_offset ? (l.pixel_offset - l.palette_offset) / 4 : 0;
+    for (std::int64_t row = 0; row < l.height; ++row) {
+        // Stored bottom row first; the decoded image starts with the top row.
+        const std::uint8_t* src = data + l.pixel_offset + static_cast<std::size_t>(row) * l.stride;
+        std::uint8_t* dst =
+            &out.pixels[static_cast<std::size_t>((l.height - 1 - row) * l.width * 4)];
+        for (std::int64_t x = 0; x < l.width; ++x, dst += 4) {
+            if (l.bits == 8) {
+                std::size_t index = src[x];
+                if (index >= palette_entries) {
+                    put_pixel(dst, 0, 0, 0, key);
+                    continue;
+                }
+                const std::uint8_t* p = data + l.palette_offset + index * 4;
+                put_pixel(dst, p[2], p[1], p[0], key);
+            } else {
+                const std::uint8_t* p = src + x * (l.bits / 8);
+                put_pixel(dst, p[2], p[1], p[0], key);
+            }
+        }
+    }
+    return true;
+}
+
+bool DecodeImage(const RtString& file, std::uint32_t key, DecodedImage& out) {
+    out = DecodedImage{};
+    if (DecodeBmp(file, key, out)) return true;
+    out = DecodedImage{};
+    return DecodePng(file, key, out);
+}

@@ -1,0 +1,217 @@
+// renderer.cpp: the renderer object's context side: context creation, the
+// 2D default state, the frame limiter, the time base and the display modes.
+#include "graphics/gl_ext.h"
+#include "graphics/graphics.h"
+#include "graphics/graphics_local.h"
+#include "platform/plat_video.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// The limiter sleeps until this long before the frame slot and spins for
+// the rest: sleeps overshoot by up to about a millisecond.
+constexpr double kSpinMs = 2.0;
+// Longest single sleep, so window events are still handled promptly.
+constexpr double kMaxSleepSliceMs = 8.0;
+
+GlExtensions g_ext;
+
+template <typename T> void lookup(T& entry, const char* name) {
+    entry = reinterpret_cast<T>(plat_video_gl_proc(name));
+}
+
+bool extension_listed(const char* extensions, const char* name) {
+    if (!extensions) return false;
+    return std::strstr(extensions, name) != nullptr;
+}
+
+void lookup_extensions() {
+    g_ext = GlExtensions{};
+    const char* ext = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (extension_listed(ext, "GL_ARB_multitexture")) {
+        lookup(g_ext.glActiveTextureARB, "glActiveTextureARB");
+        lookup(g_ext.glMultiTexCoord2fARB, "glMultiTexCoord2fARB");
+        lookup(g_ext.glClientActiveTextureARB, "glClientActiveTextureARB");
+        lookup(g_ext.glGenBuffersARB, "glGenBuffersARB");
+        lookup(g_ext.glBindBufferARB, "glBindBufferARB");
+        lookup(g_ext.glBufferDataARB, "glBufferDataARB");
+        lookup(g_ext.glDeleteBuffersARB, "glDeleteBuffersARB");
+        lookup(g_ext.glMapBufferARB, "glMapBufferARB");
+        lookup(g_ext.glUnmapBufferARB, "glUnmapBufferARB");
+    }
+    if (extension_listed(ext, "GL_ARB_fragment_program")) {
+        lookup(g_ext.glCreateProgramObjectARB, "glCreateProgramObjectARB");
+        lookup(g_ext.glDeleteObjectARB, "glDeleteObjectARB");
+        lookup(g_ext.glCreateShaderObjectARB, "glCreateShaderObjectARB");
+        lookup(g_ext.glShaderSourceARB, "glShaderSourceARB");
+        lookup(g_ext.glCompileShaderARB, "glCompileShaderARB");
+        lookup(g_ext.glGetObjectParameterivARB, "glGetObjectParameterivARB");
+        lookup(g_ext.glAttachObjectARB, "glAttachObjectARB");
+        lookup(g_ext.glGetInfoLogARB, "glGetInfoLogARB");
+        lookup(g_ext.glLinkProgramARB, "glLinkProgramARB");
+        lookup(g_ext.glUseProgramObjectARB, "glUseProgramObjectARB");
+        lookup(g_ext.glGetUniformLocationARB, "glGetUniformLocationARB");
+        lookup(g_ext.glUniform1fARB, "glUniform1fARB");
+        lookup(g_ext.glUniform1iARB, "glUniform1iARB");
+    }
+}
+
+// A software rasteriser still renders correctly, only slowly; the player is
+// told on standard error instead of a modal box, which would block start-up
+// on machines without a desktop and in tests.
+void report_renderer_kind() {
+    const char* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    std::string lower = name ? name : "";
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    bool software = lower.find("llvmpipe") != std::string::npos ||
+                    lower.find("softpipe") != std::string::npos ||
+                    lower.find("software") != std::string::npos;
+    if (!software) {
+        rt_log("OpenGL Hardware Support");
+        return;
+    }
+    std::fprintf(stderr,
+                 "!!OpenGL Software Emulation!! (%s)\n"
+                 "Please update your GFX adapter's driver\n"
+                 "so it can render OpenGL by HARDWARE\n",
+                 name ? name : "unknown renderer");
+    rt_log("OpenGL Software Emulation");
+}
+
+} // namespace
+
+GlExtensions& gl_ext() {
+    return g_ext;
+}
+
+ZiriZUDoriravu::ZiriZUDoriravu() : slots(kSpriteSlotCount) {}
+
+ZiriZUDoriravu::~ZiriZUDoriravu() = default;
+
+bool ZiriZUDoriravu::CreateContext(void* win, int w, int h, int depth, int fps) {
+    frame_interval = fps > 0 ? 1000.0 / fps : 2.0;
+    window = win;
+    int desktop_w = 0, desktop_h = 0, desktop_bpp = 0;
+    plat_video_desktop_mode(&desktop_w, &desktop_h, &desktop_bpp);
+    if (depth == 0) depth = desktop_bpp;
+    if (w == 0 || h == 0) {
+        int cw = 0, ch = 0;
+        plat_video_client_size(&cw, &ch);
+        w = w == 0 ? cw : w;
+        h = h == 0 ? ch : h;
+    }
+    width = w;
+    height = h;
+    colour_depth = depth;
+    full_screen = 0;
+    context = plat_video_context();
+    if (!context) return false;
+    report_renderer_kind();
+    std::uint64_t frequency = plat_perf_frequency();
+    counter_frequency = static_cast<double>(frequency);
+    counter_available = frequency != 0 ? 1 : 0;
+    next_frame_time = Now();
+    lookup_extensions();
+    SetViewport2D(0, 0, 0, 0);
+    ready = 1;
+    return true;
+}
+
+double ZiriZUDoriravu::Now() const {
+    if (counter_available)
+        return static_cast<double>(plat_perf_counter()) * 1000.0 / counter_frequency;
+    return static_cast<double>(plat_ticks_ms());
+}
+
+// Frames are released on a fixed grid of the frame interval; a late frame
+// skips the grid points it missed instead of bunching frames up. The wait
+// sleeps until shortly before the slot and spins only for the last
+// moments, pumping window events all the while.
+double ZiriZUDoriravu::PresentFrame() {
+    glFlush();
+    plat_video_swap();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    double t0 = Now();
+    double now = t0;
+    for (;;) {
+        PumpMessages();
+        now = Now();
+        if (now > next_frame_time) break;
+        double remaining = next_frame_time - now;
+        if (remaining > kSpinMs) plat_sleep_ms(std::min(remaining - kSpinMs, kMaxSleepSliceMs));
+    }
+    double n = next_frame_time + frame_interval;
+    if (frame_interval > 0)
+        while (n < now)
+            n += frame_interval;
+    next_frame_time = n;
+    return now - t0 + 1;
+}
+
+void ZiriZUDoriravu::SetViewport2D(int x, int y, int w, int h) {
+    if (w < 1 || h < 1) {
+        w = width;
+        h = height;
+    }
+    viewport_x = x;
+    viewport_y = y;
+    viewport_width = w;
+    viewport_height = h;
+    glViewport(x, height - y - h, w, h);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, w, -h, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    graphics_default_2d_state();
+}
+
+int ZiriZUDoriravu::EnterFullScreen() {
+    int desktop_w = 0, desktop_h = 0, desktop_bpp = 0;
+    plat_video_desktop_mode(&desktop_w, &desktop_h, &desktop_bpp);
+    int depth = (colour_depth != 0 && colour_depth != desktop_bpp) ? colour_depth : 0;
+    if (!plat_video_fullscreen(width, height, depth)) {
+        if (depth == 0 || !plat_video_fullscreen(width, height, 0)) {
+            plat_video_beep();
+            rt_log("No Fullscreen Mode available");
+            EnterWindowed();
+            return 0;
+        }
+        colour_depth = desktop_bpp;
+    }
+    plat_video_raise();
+    SetViewport2D(0, 0, 0, 0);
+    full_screen = 1;
+    return 1;
+}
+
+int ZiriZUDoriravu::EnterWindowed() {
+    bool was_full = full_screen != 0;
+    plat_video_windowed(width, height);
+    // Give the display time to settle after a mode change.
+    if (was_full) plat_sleep_ms(500);
+    plat_video_raise();
+    SetViewport2D(0, 0, 0, 0);
+    full_screen = 0;
+    return 1;
+}
+
+void ZiriZUDoriravu::GetScreenSize(int* w, int* h) const {
+    *w = width;
+    *h = height;
+}
+
+void ZiriZUDoriravu::ClearScreen() {
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
+void ZiriZUDoriravu::SetViewport(int x, int y, int w, int h) {
+    graphics_leave_shadow_pass();
+    SetViewport2D(x, y, w, h);
+}

@@ -1,0 +1,215 @@
+// plat_video.cpp: the SDL window with its OpenGL context, display modes, the
+// cursor and screen saver, and the clock (real and test).
+#include "platform/plat_video.h"
+
+#include "platform/plat_events.h"
+
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+SDL_Window* g_window = nullptr;
+SDL_GLContext g_context = nullptr;
+
+struct TestClock {
+    bool on = false;
+    double now_ms = 0;
+    double read_step_ms = 0.01;
+    double slept_ms = 0;
+    std::uint64_t reads = 0;
+};
+TestClock g_test_clock;
+
+void set_gl_attributes() {
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+}
+
+int window_display() {
+    int index = g_window ? SDL_GetWindowDisplayIndex(g_window) : 0;
+    return index < 0 ? 0 : index;
+}
+
+} // namespace
+
+bool plat_video_open(const char* title, int width, int height) {
+    if (g_window) {
+        int w = 0, h = 0;
+        SDL_GetWindowSize(g_window, &w, &h);
+        if (w != width || h != height) SDL_SetWindowSize(g_window, width, height);
+        SDL_SetWindowTitle(g_window, title);
+        return true;
+    }
+    if (!plat_start()) return false;
+    set_gl_attributes();
+    g_window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
+                                height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    if (!g_window) {
+        std::fprintf(stderr, "video: cannot create the window: %s\n", SDL_GetError());
+        return false;
+    }
+    g_context = SDL_GL_CreateContext(g_window);
+    if (!g_context) {
+        std::fprintf(stderr, "video: cannot create the OpenGL context: %s\n", SDL_GetError());
+        SDL_DestroyWindow(g_window);
+        g_window = nullptr;
+        return false;
+    }
+    SDL_GL_MakeCurrent(g_window, g_context);
+    SDL_GL_SetSwapInterval(0);
+    return true;
+}
+
+void plat_video_close() {
+    if (g_context) SDL_GL_DeleteContext(g_context);
+    if (g_window) SDL_DestroyWindow(g_window);
+    g_context = nullptr;
+    g_window = nullptr;
+}
+
+bool plat_video_is_open() {
+    return g_window != nullptr;
+}
+void* plat_video_window() {
+    return g_window;
+}
+void* plat_video_context() {
+    return g_context;
+}
+
+void plat_video_set_title(const char* title) {
+    if (g_window) SDL_SetWindowTitle(g_window, title);
+}
+
+void plat_video_swap() {
+    if (g_window) SDL_GL_SwapWindow(g_window);
+}
+
+void* plat_video_gl_proc(const char* name) {
+    return SDL_GL_GetProcAddress(name);
+}
+
+void plat_video_client_size(int* width, int* height) {
+    *width = 0;
+    *height = 0;
+    if (g_window) SDL_GL_GetDrawableSize(g_window, width, height);
+}
+
+void plat_video_desktop_mode(int* width, int* height, int* bits_per_pixel) {
+    SDL_DisplayMode mode{};
+    if (SDL_GetDesktopDisplayMode(window_display(), &mode) != 0) {
+        *width = 0;
+        *height = 0;
+        *bits_per_pixel = 32;
+        return;
+    }
+    *width = mode.w;
+    *height = mode.h;
+    int bpp = SDL_BITSPERPIXEL(mode.format);
+    // SDL reports 24 for the common XRGB8888 desktops; the frame buffer is 32 bits.
+    *bits_per_pixel = bpp == 24 ? 32 : bpp;
+}
+
+bool plat_video_fullscreen(int width, int height, int bits_per_pixel) {
+    if (!g_window) return false;
+    SDL_DisplayMode wanted{};
+    wanted.w = width;
+    wanted.h = height;
+    SDL_DisplayMode closest{};
+    if (!SDL_GetClosestDisplayMode(window_display(), &wanted, &closest)) return false;
+    if (closest.w != width || closest.h != height) return false;
+    if (bits_per_pixel != 0 && static_cast<int>(SDL_BITSPERPIXEL(closest.format)) != bits_per_pixel)
+        return false;
+    if (SDL_SetWindowDisplayMode(g_window, &closest) != 0) return false;
+    return SDL_SetWindowFullscreen(g_window, SDL_WINDOW_FULLSCREEN) == 0;
+}
+
+void plat_video_windowed(int width, int height) {
+    if (!g_window) return;
+    if (SDL_GetWindowFlags(g_window) & SDL_WINDOW_FULLSCREEN) SDL_SetWindowFullscreen(g_window, 0);
+    SDL_SetWindowSize(g_window, width, height);
+    SDL_ShowWindow(g_window);
+}
+
+void plat_video_raise() {
+    if (g_window) SDL_RaiseWindow(g_window);
+}
+
+void plat_video_hide_cursor() {
+    SDL_ShowCursor(SDL_DISABLE);
+}
+void plat_video_disable_screensaver() {
+    SDL_DisableScreenSaver();
+}
+
+// SDL has no system sound; the terminal bell is the nearest stand-in.
+void plat_video_beep() {
+    std::fputc('\a', stderr);
+}
+
+// ---------------------------------------------------------------- clock
+
+std::uint64_t plat_perf_counter() {
+    if (g_test_clock.on) {
+        ++g_test_clock.reads;
+        double now = g_test_clock.now_ms;
+        g_test_clock.now_ms += g_test_clock.read_step_ms;
+        return static_cast<std::uint64_t>(now * 1000.0 + 0.5);
+    }
+    return SDL_GetPerformanceCounter();
+}
+
+std::uint64_t plat_perf_frequency() {
+    return g_test_clock.on ? 1000000u : SDL_GetPerformanceFrequency();
+}
+
+std::uint32_t plat_ticks_ms() {
+    if (g_test_clock.on) return static_cast<std::uint32_t>(g_test_clock.now_ms);
+    return SDL_GetTicks();
+}
+
+void plat_sleep_ms(double ms) {
+    if (ms <= 0) return;
+    if (g_test_clock.on) {
+        g_test_clock.now_ms += ms;
+        g_test_clock.slept_ms += ms;
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms));
+}
+
+void plat_test_clock_enable(bool on, double start_ms, double read_step_ms) {
+    g_test_clock = TestClock{};
+    g_test_clock.on = on;
+    g_test_clock.now_ms = start_ms;
+    g_test_clock.read_step_ms = read_step_ms > 0 ? read_step_ms : 0.01;
+}
+
+bool plat_test_clock_enabled() {
+    return g_test_clock.on;
+}
+void plat_test_clock_set(double ms) {
+    g_test_clock.now_ms = ms;
+}
+void plat_test_clock_advance(double ms) {
+    g_test_clock.now_ms += ms;
+}
+double plat_test_clock_now() {
+    return g_test_clock.now_ms;
+}
+double plat_test_clock_slept_ms() {
+    return g_test_clock.slept_ms;
+}
+std::uint64_t plat_test_clock_reads() {
+    return g_test_clock.reads;
+}
