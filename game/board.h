@@ -1,0 +1,209 @@
+// board.h: the game's contract for everything outside this folder.
+//
+// Control mapping (binding codes, actions, input snapshots), the board model
+// (movers, boxes, doors, characters, the two grids, the undo stack), the move
+// rules, the level library, the key and control names, and a text picture of
+// a board for tools and test messages. Everything here works on a BoardState
+// in memory; nothing here draws.
+#pragma once
+
+#include "runtime/runtime.h"
+
+#include <string>
+
+// ---------------------------------------------------------------- control mapping
+
+// A player's seven binding codes (keys "1value" to "7value" of the player's
+// "keyconfig" section: up, down, left, right, next character, undo, restart)
+// and the action that fired last for this player (0 when none).
+struct PlayerControls {
+    RtString bindings[7];
+    double last_action = 0;
+};
+
+// Every key (index 1..255; 0 stays 0) and every joystick control
+// (joysticks x 48, dead zone 0.4) at one moment.
+struct InputSnapshot {
+    RtArray<double> keys;
+    RtArray<double> joystick_controls;
+};
+
+// The reference snapshot the settings menu compares against.
+InputSnapshot& reference_snapshot();
+
+// Current value of a binding code: "K<scan code>" or "J<digit>-<control>";
+// any other code is unbound and reads 0.
+double EvalBinding(const RtString& code);
+// Control 0..11 axes (by side, beyond the dead zone), 12..15 hat sides,
+// 16.. buttons 0.. of the joystick.
+double JoyControlValue(double joystick, double control, double dead_zone);
+// 1 when the action (1..7) fires for these controls, with the repeat option
+// and the once-per-press rule; updates controls.last_action.
+double ActionPressed(PlayerControls& controls, double action);
+// Reads the seven bindings of player p (1, 2, ...) from section "keyconfig<p>"
+// of the open settings store; last action starts at 0.
+void LoadPlayerControls(PlayerControls& controls, double player);
+void TakeInputSnapshot(InputSnapshot& snapshot);
+// The first binding active in current but not in previous (keys before
+// joysticks, lower numbers first), or the empty text.
+RtString NewlyPressedBinding(const InputSnapshot& current, const InputSnapshot& previous);
+
+// ---------------------------------------------------------------- board model
+
+inline constexpr int kBoardWidth = 20;
+inline constexpr int kBoardHeight = 18;
+
+// Occupancy codes.
+inline constexpr double kCellFree = 0;
+inline constexpr double kCellBlock = 1; // a block resting on the floor
+inline constexpr double kCellWall = 2;  // a wall or a door pivot
+inline constexpr double kCellArm = 3;   // a door arm
+inline constexpr double kCellExit = 4;
+
+// Sound slots the rules play.
+inline constexpr double kSoundBlock = 0; // "block.wav"
+inline constexpr double kSoundDoor = 1;  // "door.wav"
+inline constexpr double kSoundFall = 2;  // "fall.wav"
+inline constexpr double kSoundDone = 3;  // "done.wav"
+
+// The animated placement shared by everything that moves.
+struct Mover {
+    double x = 0, y = 0;
+    double height = 0;
+    double angle = 0;
+    double pending_dx = 0, pending_dy = 0;
+    double pending_height = 0;
+    double pending_angle = 0;
+};
+
+// A wall or a block: width along x, depth along y, placed at its cell with the
+// smallest x and y.
+struct BoxRecord {
+    double width = 0, depth = 0;
+    Mover m;
+};
+
+// A revolving door: arm flags [0] above, [1] right, [2] below, [3] left of the
+// pivot at (m.x, m.y). The flags always hold four entries.
+struct DoorRecord {
+    DoorRecord() { rt_dim(arms, 4); }
+    RtArray<double> arms;
+    Mover m;
+};
+
+struct CharacterRecord {
+    Mover m;
+};
+
+// What undo restores. The terrain is kept too, so that undoing a push that
+// dropped a block into holes opens the holes again.
+struct BoardSnapshot {
+    RtArray<BoxRecord> blocks;
+    RtArray<DoorRecord> doors;
+    RtArray<CharacterRecord> characters;
+    RtArray<double> terrain;
+};
+
+// One player's board. Copyable: a copy is a deep, independent board.
+struct BoardState {
+    PlayerControls controls;
+    RtArray<BoxRecord> blocks;
+    RtArray<BoxRecord> walls;
+    RtArray<DoorRecord> doors;
+    RtArray<CharacterRecord> characters; // in level order, still on the board
+    Mover exit;
+    RtArray<double> occupancy; // 20 x 18 occupancy codes, derived
+    RtArray<double> terrain;   // 20 x 18: 0 floor, non-zero hole
+    double fade_timer = 0;     // 0 playable, > 0 iris closing, < 0 opening
+    double floor_slot = 0;     // model slot of this board's floor
+    double current_character = 0;
+    double level_number = 0;
+    RtArray<BoardSnapshot> undo_stack;
+    // 0 makes the rules skip undo snapshots (search tools that keep their own
+    // history); the game leaves it at 1.
+    double record_undo = 1;
+};
+
+// Values shared by the whole game; the main flow sets them.
+struct GameValues {
+    double screen_width = 0, screen_height = 0;
+    double frame_width = 0, frame_height = 0;
+    double player_count = 0;
+    double option_repeat = 0; // non-zero: held direction actions repeat
+    double option_camera = 0;
+    RtArray<double> camera_follow; // 3 elements once dimensioned
+};
+GameValues& game_values();
+
+// Recomputes the occupancy grid from the blocks, walls, doors and exit.
+void rebuild_occupancy(BoardState& board);
+// Moves the mover toward its pending amounts by at most step cells (45 x step
+// degrees); the vertical move waits for the horizontal one. Never overshoots:
+// any step at least as large as what is pending lands exactly.
+void advance_mover(Mover& mover, double step);
+// Index of the first block at height 0 covering cell (x, y), else 0.
+double find_block(const BoardState& board, double x, double y);
+void push_snapshot(BoardState& board);
+void undo_last(BoardState& board);
+
+// One frame's animation of a board: doors, blocks, characters (with their
+// hop) and the exit, each by step cells (step = frame time / 150 ms).
+void advance_board(BoardState& board, double step);
+// 1 while any door, block, character or the exit still has movement pending.
+double board_moving(const BoardState& board);
+// Completes every pending movement at once, with the sounds it brings.
+void finish_animations(BoardState& board);
+
+// ---------------------------------------------------------------- move rules
+
+// Reads the four direction actions (right, left, down, up) and performs at
+// most one step of the current character.
+void input_step(BoardState& board);
+// The step itself for a direction given directly (dx, dy each -1, 0 or 1;
+// horizontal wins). Returns 1 when the board changed (something started to
+// move or a character left through the exit), else 0.
+double step_character(BoardState& board, double dx, double dy);
+// 1 if the block starts to move one cell by (dx, dy), else 0.
+double try_push_block(BoardState& board, double block, double dx, double dy);
+// The character at (fx, fy) walks into the door arm at (ax, ay).
+void try_turn_door(BoardState& board, double ax, double ay, double fx, double fy);
+// Next character, undo and restart, in that order.
+void button_step(BoardState& board);
+
+// ---------------------------------------------------------------- level library
+
+// dir + "/QLEV" + level + ".CMD"
+RtString level_file_name(const RtString& dir, double level);
+// Reads and checks the level file of board.level_number in dir and fills the
+// board with it. Returns 1 on success; on a missing or malformed file it logs
+// the reason, leaves the board as it was and returns 0.
+double load_level(BoardState& board, const RtString& dir);
+// The same for a file named directly; the reason for a failure also goes to
+// *reason when given.
+double load_level_file(BoardState& board, const RtString& file, RtString* reason = nullptr);
+// load_level from "levlib", then the occupancy grid and the floor model.
+// Returns 1 on success, 0 when the level could not be loaded (board unchanged).
+double start_level(BoardState& board);
+
+// Builds a board's floor model from its terrain grid into a model slot. The
+// presentation installs it; without one, start_level builds no floor model.
+using FloorMeshBuilder = void (*)(double slot, const RtArray<double>& terrain);
+void set_floor_mesh_builder(FloorMeshBuilder builder);
+
+// ---------------------------------------------------------------- key and control names
+
+// Sizes the table to 256 entries and stores the named scan codes.
+void BuildKeyNameTable(RtArray<RtString>& table);
+RtString KeyName(double code);
+RtString ControlName(double control);
+// The readable label of a binding code, e.g. "UP", "J1,POS_Y", "*NONE*".
+RtString BindingLabel(const RtString& code);
+
+// ---------------------------------------------------------------- text picture
+
+// The board as 18 lines of 20 cells with letter coordinates round it (the
+// level file's coordinates), then a line naming the level, the characters and
+// the current one.
+std::string board_text(const BoardState& board);
+// What each cell character of board_text means.
+std::string board_legend();

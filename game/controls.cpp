@@ -1,0 +1,137 @@
+// controls.cpp: binding codes, the seven player actions with their repeat
+// rule, and the input snapshots the settings menu uses to learn a new binding.
+#include "game/board.h"
+
+#include "input/input.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kControlsPerJoystick = 48;
+constexpr int kKeyCount = 256;
+
+// Per action (1..7): which binding it reads (0-based) and whether it is a
+// movement action (fires above half a deflection) or a command (any value).
+struct ActionBinding {
+    int binding;
+    bool movement;
+};
+constexpr ActionBinding kActions[8] = {
+    {0, false},                                    // no action 0
+    {2, true},  {3, true},  {0, true},  {1, true}, // left, right, up, down
+    {5, false}, {4, false}, {6, false},            // undo, next, restart
+};
+// The order in which ActionPressed evaluates the bindings.
+constexpr int kEvalOrder[7] = {1, 2, 3, 4, 5, 6, 7};
+
+double axis_value(double joystick, int axis) {
+    switch (axis) {
+    case 0:
+        return JoyX(joystick);
+    case 1:
+        return JoyY(joystick);
+    case 2:
+        return JoyZ(joystick);
+    case 3:
+        return JoyRX(joystick);
+    case 4:
+        return JoyRY(joystick);
+    default:
+        return JoyRZ(joystick);
+    }
+}
+
+// A key of a snapshot, reading 0 from a snapshot that was never taken.
+double snapshot_key(const RtArray<double>& keys, int k) {
+    return k < rt_bounds(keys, 0) ? rt_index(keys, k) : 0;
+}
+
+} // namespace
+
+InputSnapshot& reference_snapshot() {
+    static InputSnapshot snapshot;
+    return snapshot;
+}
+
+double EvalBinding(const RtString& code) {
+    if (code.empty()) return 0;
+    if (code.char_at(0) == 'K') return KeyDown(rt_val(rt_mid(code, 1, 256)));
+    if (code.char_at(0) != 'J') return 0;
+    double joystick = rt_val(rt_mid(code, 1, 1));
+    RtArray<RtString> parts;
+    if (rt_split(code, parts, "-") != 2) return 0;
+    return JoyControlValue(joystick, rt_val(rt_index(parts, 1)), 0);
+}
+
+double JoyControlValue(double joystick, double control, double dead_zone) {
+    for (int c = 0; c < 12; ++c) {
+        if (control != c) continue;
+        double v = axis_value(joystick, c / 2);
+        if (c % 2 == 0) return v < -dead_zone ? std::fabs(v) : 0;
+        return v > dead_zone ? v : 0;
+    }
+    if (control == 12) return JoyHatX(joystick) < 0 ? 1 : 0;
+    if (control == 13) return JoyHatX(joystick) > 0 ? 1 : 0;
+    if (control == 14) return JoyHatY(joystick) < 0 ? 1 : 0;
+    if (control == 15) return JoyHatY(joystick) > 0 ? 1 : 0;
+    return JoyButton(joystick, control - 16) != 0 ? 1 : 0;
+}
+
+double ActionPressed(PlayerControls& controls, double action) {
+    double result = 0;
+    bool command_held = false;
+    // Every binding is evaluated on every call, whatever the asked action.
+    for (int a : kEvalOrder) {
+        double v = EvalBinding(controls.bindings[kActions[a].binding]);
+        bool active = kActions[a].movement ? v > 0.5 : v != 0;
+        if (active && a == action) result = 1;
+        if (active && !kActions[a].movement) command_held = true;
+    }
+    // A held action stays silent after its first firing (unless repeat is on
+    // and no command is held) and is forgotten once a query finds it released.
+    if (result == 1) {
+        if ((game_values().option_repeat == 0 || command_held) && action == controls.last_action)
+            result = 0;
+        controls.last_action = action;
+    } else if (action == controls.last_action) {
+        controls.last_action = 0;
+    }
+    return result;
+}
+
+void LoadPlayerControls(PlayerControls& controls, double player) {
+    RtString section = RtString("keyconfig") + RtString(static_cast<int>(player));
+    for (int i = 0; i < 7; ++i)
+        controls.bindings[i] = ini_get(section, RtString(i + 1) + "value");
+    controls.last_action = 0;
+}
+
+void TakeInputSnapshot(InputSnapshot& snapshot) {
+    if (rt_bounds(snapshot.keys, 0) != kKeyCount) rt_dim(snapshot.keys, kKeyCount);
+    for (int k = 1; k < kKeyCount; ++k)
+        rt_index(snapshot.keys, k) = KeyDown(static_cast<double>(k));
+    int joysticks = static_cast<int>(JoyCount());
+    rt_dim(snapshot.joystick_controls, joysticks, kControlsPerJoystick);
+    for (int j = 0; j < joysticks; ++j)
+        for (int c = 0; c < kControlsPerJoystick; ++c)
+            rt_index(snapshot.joystick_controls, j, c) = JoyControlValue(j, c, 0.4);
+}
+
+RtString NewlyPressedBinding(const InputSnapshot& current, const InputSnapshot& previous) {
+    for (int k = 0; k < kKeyCount; ++k) {
+        if (snapshot_key(current.keys, k) != 0 && snapshot_key(previous.keys, k) == 0)
+            return RtString("K") + RtString(k);
+    }
+    double joysticks =
+        std::min(rt_bounds(current.joystick_controls, 0), rt_bounds(previous.joystick_controls, 0));
+    for (int j = 0; j < joysticks; ++j) {
+        for (int c = 0; c < kControlsPerJoystick; ++c) {
+            if (rt_index(current.joystick_controls, j, c) != 0 &&
+                rt_index(previous.joystick_controls, j, c) == 0)
+                return RtString("J") + RtString(j) + "-" + RtString(c);
+        }
+    }
+    return RtString();
+}

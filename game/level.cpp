@@ -1,0 +1,308 @@
+// level.cpp: the level library. Reads a level file's five lines through the
+// line-file cache, decodes walls, blocks, doors, characters, exit and terrain,
+// and checks that the level can be played without leaving the 20 x 18 grid.
+// A bad file is refused with a log entry instead of ending the program.
+#include "game/board.h"
+
+#include <string>
+
+namespace {
+
+constexpr int kLevelLines = 5;
+
+FloorMeshBuilder g_floor_mesh_builder = nullptr;
+
+// A level decoded but not yet handed to a board.
+struct DecodedLevel {
+    RtArray<BoxRecord> walls, blocks;
+    RtArray<DoorRecord> doors;
+    RtArray<CharacterRecord> characters;
+    Mover exit;
+    RtArray<double> terrain;
+};
+
+bool on_grid(int x, int y) {
+    return x >= 0 && x < kBoardWidth && y >= 0 && y < kBoardHeight;
+}
+
+int count(const auto& array) {
+    return static_cast<int>(rt_bounds(array, 0));
+}
+
+// A coordinate letter: "A" is 0; a position past the end of the line reads
+// as code 0.
+int letter(const RtString& line, int j) {
+    int code = j < static_cast<int>(line.length()) ? line.char_at(j) : 0;
+    return code - 65;
+}
+
+std::string cell_text(int x, int y) {
+    return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+}
+
+// Lines 1 and 2: groups of four letters x1 y1 x2 y2. One to three characters
+// are filler for an empty list.
+bool decode_boxes(const RtString& line, RtArray<BoxRecord>& list, const char* what,
+                  std::string& reason) {
+    int length = static_cast<int>(line.length());
+    rt_dim(list, length / 4);
+    if (length <= 3) return true;
+    if (length % 4 != 0) {
+        reason = std::string(what) + " line has " + std::to_string(length) +
+                 " characters, not a multiple of 4";
+        return false;
+    }
+    for (int j = 0; j < length; j += 4) {
+        int x1 = letter(line, j), y1 = letter(line, j + 1);
+        int x2 = letter(line, j + 2), y2 = letter(line, j + 3);
+        if (!on_grid(x1, y1) || !on_grid(x2, y2) || x2 < x1 || y2 < y1) {
+            reason = std::string(what) + " " + line.str().substr(j, 4) + " is not a rectangle " +
+                     "inside the grid";
+            return false;
+        }
+        BoxRecord& box = rt_index(list, j / 4);
+        box.width = x2 - x1 + 1;
+        box.depth = y2 - y1 + 1;
+        box.m.x = x1;
+        box.m.y = y1;
+    }
+    return true;
+}
+
+// Line 3: groups of pivot x, pivot y and an arm mask character ("@" none, "O" all).
+bool decode_doors(const RtString& line, RtArray<DoorRecord>& list, std::string& reason) {
+    int length = static_cast<int>(line.length());
+    rt_dim(list, length / 3);
+    if (length <= 2) return true;
+    if (length % 3 != 0) {
+        reason = "door line has " + std::to_string(length) + " characters, not a multiple of 3";
+        return false;
+    }
+    static constexpr int kArmDx[4] = {0, 1, 0, -1}, kArmDy[4] = {-1, 0, 1, 0};
+    for (int j = 0; j < length; j += 3) {
+        int x = letter(line, j), y = letter(line, j + 1), mask = line.char_at(j + 2) - 64;
+        bool ok = on_grid(x, y) && mask >= 0 && mask <= 15;
+        for (int k = 0; ok && k < 4; ++k)
+            if ((mask >> k) & 1) ok = on_grid(x + kArmDx[k], y + kArmDy[k]);
+        if (!ok) {
+            reason = "door " + line.str().substr(j, 3) + " does not fit in the grid";
+            return false;
+        }
+        DoorRecord& door = rt_index(list, j / 3);
+        door.m.x = x;
+        door.m.y = y;
+        for (int k = 0; k < 4; ++k)
+            rt_index(door.arms, k) = (mask >> k) & 1;
+    }
+    return true;
+}
+
+// Line 4: six x, y pairs; the fifth is the exit, the others characters. A pair
+// whose x is 0 or less is absent.
+bool decode_people(const RtString& line, DecodedLevel& level, std::string& reason) {
+    for (int j = 0; j <= 10; j += 2) {
+        int x = letter(line, j), y = letter(line, j + 1);
+        if (x <= 0) continue;
+        if (!on_grid(x, y)) {
+            reason = "position " + std::to_string(j / 2 + 1) + " of line 4 is off the grid";
+            return false;
+        }
+        if (j == 8) {
+            level.exit.x = x;
+            level.exit.y = y;
+            continue;
+        }
+        int n = count(level.characters);
+        rt_redim(level.characters, n + 1);
+        CharacterRecord& c = rt_index(level.characters, n);
+        c.m = Mover{};
+        c.m.x = x;
+        c.m.y = y;
+    }
+    if (count(level.characters) == 0) {
+        reason = "the level has no character";
+        return false;
+    }
+    if (!on_grid(static_cast<int>(level.exit.x), static_cast<int>(level.exit.y))) {
+        reason = "the exit is off the grid";
+        return false;
+    }
+    return true;
+}
+
+// Line 5: run lengths row by row; lower case letters are holes ("a" one cell),
+// other letters floor ("A" one cell); cells after the code stay floor.
+bool decode_terrain(const RtString& line, RtArray<double>& terrain, std::string& reason) {
+    rt_dim(terrain, kBoardWidth, kBoardHeight);
+    int n = 0;
+    for (std::uint32_t j = 0; j < line.length(); ++j) {
+        int c = line.char_at(j);
+        int run = c >= 97 ? c - 96 : c > 64 ? c - 64 : 0;
+        if (n + run > kBoardWidth * kBoardHeight) {
+            reason = "terrain code runs past the last row";
+            return false;
+        }
+        for (int i = 0; i < run; ++i, ++n)
+            rt_index(terrain, n % kBoardWidth, n / kBoardWidth) = c >= 97 ? 1 : 0;
+    }
+    return true;
+}
+
+// Cells a character might ever stand on: everything connected to a start
+// cell except walls and door pivots (blocks move, holes fill, doors turn).
+// Those cells, their neighbours and the ground that blocks and door arms
+// reached from them can cover must lie inside the grid; a border of walls
+// ensures it.
+struct Reach {
+    bool fixed[kBoardWidth][kBoardHeight] = {};
+    bool reached[kBoardWidth][kBoardHeight] = {};
+};
+
+void mark_fixed(const DecodedLevel& level, Reach& r) {
+    for (int i = 0; i < count(level.walls); ++i) {
+        const BoxRecord& w = rt_index(level.walls, i);
+        for (int y = 0; y < w.depth; ++y)
+            for (int x = 0; x < w.width; ++x)
+                r.fixed[static_cast<int>(w.m.x) + x][static_cast<int>(w.m.y) + y] = true;
+    }
+    for (int i = 0; i < count(level.doors); ++i) {
+        const DoorRecord& d = rt_index(level.doors, i);
+        r.fixed[static_cast<int>(d.m.x)][static_cast<int>(d.m.y)] = true;
+    }
+}
+
+bool flood(const DecodedLevel& level, Reach& r, std::string& reason) {
+    int stack[kBoardWidth * kBoardHeight][2];
+    int top = 0;
+    for (int i = 0; i < count(level.characters); ++i) {
+        const Mover& m = rt_index(level.characters, i).m;
+        int x = static_cast<int>(m.x), y = static_cast<int>(m.y);
+        if (!r.reached[x][y]) r.reached[x][y] = true, stack[top][0] = x, stack[top++][1] = y;
+    }
+    static constexpr int kDx[4] = {0, 1, 0, -1}, kDy[4] = {-1, 0, 1, 0};
+    while (top > 0) {
+        --top;
+        int x = stack[top][0], y = stack[top][1];
+        for (int k = 0; k < 4; ++k) {
+            int nx = x + kDx[k], ny = y + kDy[k];
+            if (!on_grid(nx, ny)) {
+                reason = "cell " + cell_text(x, y) + " can be reached but lies on the edge";
+                return false;
+            }
+            if (r.fixed[nx][ny] || r.reached[nx][ny]) continue;
+            r.reached[nx][ny] = true;
+            stack[top][0] = nx;
+            stack[top++][1] = ny;
+        }
+    }
+    return true;
+}
+
+// Blocks must not sit inside walls or pivots; a reachable block or door must
+// keep the ring of cells round it inside the grid.
+bool check_movers(const DecodedLevel& level, const Reach& r, std::string& reason) {
+    for (int i = 0; i < count(level.blocks); ++i) {
+        const BoxRecord& b = rt_index(level.blocks, i);
+        int x0 = static_cast<int>(b.m.x), y0 = static_cast<int>(b.m.y);
+        bool reached = false;
+        for (int y = y0; y < y0 + b.depth; ++y)
+            for (int x = x0; x < x0 + b.width; ++x) {
+                if (r.fixed[x][y]) {
+                    reason = "block at " + cell_text(x0, y0) + " overlaps a wall or door";
+                    return false;
+                }
+                reached = reached || r.reached[x][y];
+            }
+        if (reached && !(on_grid(x0 - 1, y0 - 1) &&
+                         on_grid(x0 + static_cast<int>(b.width), y0 + static_cast<int>(b.depth)))) {
+            reason = "block at " + cell_text(x0, y0) + " can be pushed off the grid";
+            return false;
+        }
+    }
+    for (int i = 0; i < count(level.doors); ++i) {
+        const DoorRecord& d = rt_index(level.doors, i);
+        int px = static_cast<int>(d.m.x), py = static_cast<int>(d.m.y);
+        bool reached = false;
+        for (int y = py - 1; y <= py + 1; ++y)
+            for (int x = px - 1; x <= px + 1; ++x)
+                reached = reached || (on_grid(x, y) && (x == px || y == py) && r.reached[x][y]);
+        if (reached && !(on_grid(px - 1, py - 1) && on_grid(px + 1, py + 1))) {
+            reason = "door at " + cell_text(px, py) + " can turn its arms off the grid";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool decode_level(const RtString* lines, DecodedLevel& level, std::string& reason) {
+    if (!decode_terrain(lines[4], level.terrain, reason)) return false;
+    if (!decode_boxes(lines[0], level.walls, "wall", reason)) return false;
+    if (!decode_boxes(lines[1], level.blocks, "block", reason)) return false;
+    if (!decode_doors(lines[2], level.doors, reason)) return false;
+    if (!decode_people(lines[3], level, reason)) return false;
+    Reach reach;
+    mark_fixed(level, reach);
+    return flood(level, reach, reason) && check_movers(level, reach, reason);
+}
+
+void commit(BoardState& board, const DecodedLevel& level) {
+    rt_array_assign(board.terrain, level.terrain);
+    rt_array_assign(board.walls, level.walls);
+    rt_array_assign(board.blocks, level.blocks);
+    rt_array_assign(board.doors, level.doors);
+    rt_array_assign(board.characters, level.characters);
+    // Only the exit's cell comes from the file; a spin still under way carries on.
+    board.exit.x = level.exit.x;
+    board.exit.y = level.exit.y;
+    RtArray<double>& follow = game_values().camera_follow;
+    if (rt_bounds(follow, 0) < 3) rt_dim(follow, 3);
+    const Mover& first = rt_index(board.characters, 0).m;
+    rt_index(follow, 0) = first.x + 9;
+    rt_index(follow, 1) = 10;
+    rt_index(follow, 2) = first.y + 5;
+    board.current_character = 0;
+    rt_dim(board.undo_stack, 0);
+}
+
+double refuse(const RtString& file, const std::string& reason, RtString* out) {
+    rt_log(RtString("level: ") + file + ": " + RtString::from_std(reason));
+    if (out) *out = RtString::from_std(reason);
+    return 0;
+}
+
+} // namespace
+
+RtString level_file_name(const RtString& dir, double level) {
+    return dir + "/QLEV" + level + ".CMD";
+}
+
+double load_level_file(BoardState& board, const RtString& file, RtString* reason) {
+    // Asked first so that a missing file neither reads as a level of
+    // "NO_DATA" lines nor leaves a soft error behind in the line-file cache.
+    if (rt_file_exists(file) == 0) return refuse(file, "cannot open the level file", reason);
+    RtString lines[kLevelLines];
+    for (int i = 0; i < kLevelLines; ++i)
+        lines[i] = lf_get_text(file, i);
+    DecodedLevel level;
+    level.exit = board.exit;
+    std::string why;
+    if (!decode_level(lines, level, why)) return refuse(file, why, reason);
+    commit(board, level);
+    return 1;
+}
+
+double load_level(BoardState& board, const RtString& dir) {
+    return load_level_file(board, level_file_name(dir, board.level_number));
+}
+
+double start_level(BoardState& board) {
+    if (load_level(board, "levlib") == 0) return 0;
+    rt_dim(board.occupancy, kBoardWidth, kBoardHeight);
+    rebuild_occupancy(board);
+    if (g_floor_mesh_builder) g_floor_mesh_builder(board.floor_slot, board.terrain);
+    return 1;
+}
+
+void set_floor_mesh_builder(FloorMeshBuilder builder) {
+    g_floor_mesh_builder = builder;
+}
