@@ -362,7 +362,6 @@ RT_TEXT_RELATION(>=)
     RT_NUMBER_RELATION(<=, type)                                                                   \
     RT_NUMBER_RELATION(>=, type)
 RT_NUMBER_RELATIONS(double)
-RT_NUMBER_RELATIONS(int)
 #undef RT_NUMBER_RELATIONS
 #undef RT_NUMBER_RELATION
 

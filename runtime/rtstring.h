@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 class RtString {
   public:
@@ -59,7 +60,8 @@ class RtString {
     // of 512 strictly greater than n. Never shrinks.
     void reserve(std::uint32_t n);
 
-    const char* c_str() const { return data_; }
+    // A destroyed or moved-from string reads as empty text.
+    const char* c_str() const { return data_ ? data_ : ""; }
     // Reserves n, then hands out the buffer for direct writing of up to n
     // bytes plus the terminator; call sync_length() afterwards.
     char* buffer(std::uint32_t n);
@@ -138,20 +140,47 @@ double operator>(double a, const RtString& b);
 double operator<=(double a, const RtString& b);
 double operator>=(double a, const RtString& b);
 
-// The same against an int, so that an integer literal (0 in particular, which
-// could also be a null text) picks the number comparison without ambiguity.
-double operator==(const RtString& a, int b);
-double operator!=(const RtString& a, int b);
-double operator<(const RtString& a, int b);
-double operator>(const RtString& a, int b);
-double operator<=(const RtString& a, int b);
-double operator>=(const RtString& a, int b);
-double operator==(int a, const RtString& b);
-double operator!=(int a, const RtString& b);
-double operator<(int a, const RtString& b);
-double operator>(int a, const RtString& b);
-double operator<=(int a, const RtString& b);
-double operator>=(int a, const RtString& b);
+// The same against any integer type, so that an integer (0 in particular,
+// which could also be a null text) picks the number comparison without
+// ambiguity between the double and the text overloads.
+template <class N>
+concept RtInteger = std::is_integral_v<N>;
+template <RtInteger N> double operator==(const RtString& a, N b) {
+    return a == double(b);
+}
+template <RtInteger N> double operator!=(const RtString& a, N b) {
+    return a != double(b);
+}
+template <RtInteger N> double operator<(const RtString& a, N b) {
+    return a < double(b);
+}
+template <RtInteger N> double operator>(const RtString& a, N b) {
+    return a > double(b);
+}
+template <RtInteger N> double operator<=(const RtString& a, N b) {
+    return a <= double(b);
+}
+template <RtInteger N> double operator>=(const RtString& a, N b) {
+    return a >= double(b);
+}
+template <RtInteger N> double operator==(N a, const RtString& b) {
+    return double(a) == b;
+}
+template <RtInteger N> double operator!=(N a, const RtString& b) {
+    return double(a) != b;
+}
+template <RtInteger N> double operator<(N a, const RtString& b) {
+    return double(a) < b;
+}
+template <RtInteger N> double operator>(N a, const RtString& b) {
+    return double(a) > b;
+}
+template <RtInteger N> double operator<=(N a, const RtString& b) {
+    return double(a) <= b;
+}
+template <RtInteger N> double operator>=(N a, const RtString& b) {
+    return double(a) >= b;
+}
 
 // String built-ins.
 double rt_len(const RtString& s);

@@ -143,7 +143,9 @@ TEST(RtStringJoin, MovedFromStringStaysUsable) {
     RtString b(std::move(a));
     EXPECT_EQ(b.str(), "moved");
     EXPECT_EQ(a.length(), 0u);
-    EXPECT_EQ(a.str(), "");
+    EXPECT_STREQ(a.c_str(), "");
+    EXPECT_EQ(a == "", 1.0);
+    EXPECT_EQ(rt_asc(a), 0);
     a += "again";
     EXPECT_EQ(a.str(), "again");
     RtString c;
@@ -207,6 +209,13 @@ TEST(RtStringCompare, EveryOperatorInBothOrders) {
     EXPECT_EQ(11.5 < s, 1.0);
     EXPECT_EQ(s >= 12.5, 0.0);
     EXPECT_EQ(12.5 <= s, 0.0);
+    EXPECT_EQ(s == 12u, 1.0);
+    EXPECT_EQ(12L == s, 1.0);
+    EXPECT_EQ(s < std::size_t{13}, 1.0);
+    EXPECT_EQ(std::int64_t{11} < s, 1.0);
+    EXPECT_EQ(s >= short{12}, 1.0);
+    EXPECT_EQ(s > 0, 1.0);
+    EXPECT_EQ(0 <= s, 1.0);
 }
 
 TEST(RtStringCompare, TextsInByteOrder) {
