@@ -72,3 +72,8 @@ void SetMousePos(double x, double y);
 void InputScriptKey(int scan_code, bool down);
 void InputScriptJoystick(int index, const DIJOYSTATE& state);
 void InputScriptClear(); // all keys up, scripted joysticks removed
+
+// Graphics owns the "Escape ends the program" switch; the waits ask it
+// through this query (null: Escape never ends the program).
+using InputEscapeQuery = int (*)();
+void InputSetEscapeQuery(InputEscapeQuery query);
