@@ -1,0 +1,175 @@
+// draw_model.cpp: drawing a model slot at a key frame: view-cone culling by
+// the bounding sphere, per-mesh texture binding for scene lists, and the
+// triangle list sent from vertex arrays (streamed through a vertex buffer
+// when the driver has them).
+#include "graphics/gl_ext.h"
+#include "scene3d/mat4.h"
+#include "scene3d/scene3d.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+
+void DrawShadowVolume(MeshObject& mesh, const MeshFrame& frame); // shadow.cpp
+
+namespace {
+
+// Blended vertices of two key frames; reused between draws.
+std::vector<ExpandedVertex>& blend_buffer() {
+    static std::vector<ExpandedVertex> buffer;
+    return buffer;
+}
+
+const std::vector<ExpandedVertex>& frame_vertices(const MeshObject& mesh, int a, int b, float t) {
+    const auto& va = mesh.frames[std::size_t(a)].triangles;
+    const auto& vb = mesh.frames[std::size_t(b)].triangles;
+    if (t == 0 || a == b || va.size() != vb.size()) return vb;
+    auto& out = blend_buffer();
+    out = va;
+    for (std::size_t i = 0; i < out.size(); ++i)
+        for (int k = 0; k < 3; ++k) {
+            out[i].position[k] += (vb[i].position[k] - va[i].position[k]) * t;
+            out[i].normal[k] += (vb[i].normal[k] - va[i].normal[k]) * t;
+            out[i].colour[k] += (vb[i].colour[k] - va[i].colour[k]) * t;
+        }
+    return out;
+}
+
+// Hands the vertices to GL and returns the base the array pointers are
+// relative to: a streamed vertex buffer when available, else client memory.
+const char* upload(MeshObject& mesh, const std::vector<ExpandedVertex>& verts) {
+    const GlExtensions& ext = gl_ext();
+    const auto* data = reinterpret_cast<const char*>(verts.data());
+    if (!ext.glGenBuffersARB || !ext.glBindBufferARB || !ext.glBufferDataARB) return data;
+    if (mesh.vertex_buffer == 0) {
+        GLuint name = 0;
+        ext.glGenBuffersARB(1, &name);
+        mesh.vertex_buffer = name;
+    }
+    const auto size = GLsizeiptrARB(verts.size() * sizeof(ExpandedVertex));
+    ext.glBindBufferARB(GL_ARRAY_BUFFER_ARB, mesh.vertex_buffer);
+    if (ext.glMapBufferARB && ext.glUnmapBufferARB) {
+        ext.glBufferDataARB(GL_ARRAY_BUFFER_ARB, size, nullptr, GL_STREAM_DRAW_ARB);
+        if (void* target = ext.glMapBufferARB(GL_ARRAY_BUFFER_ARB, GL_WRITE_ONLY_ARB)) {
+            std::memcpy(target, data, std::size_t(size));
+            if (ext.glUnmapBufferARB(GL_ARRAY_BUFFER_ARB)) return nullptr;
+        }
+    }
+    ext.glBufferDataARB(GL_ARRAY_BUFFER_ARB, size, data, GL_STREAM_DRAW_ARB);
+    return nullptr;
+}
+
+void set_texcoords(const char* base, bool both_units) {
+    const GlExtensions& ext = gl_ext();
+    const GLsizei stride = sizeof(ExpandedVertex);
+    const int units = both_units && ext.glClientActiveTextureARB ? 2 : 1;
+    for (int unit = units - 1; unit >= 0; --unit) {
+        if (ext.glClientActiveTextureARB)
+            ext.glClientActiveTextureARB(GLenum(GL_TEXTURE0_ARB + unit));
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glTexCoordPointer(2, GL_FLOAT, stride, base + offsetof(ExpandedVertex, u));
+    }
+}
+
+void draw_triangles(MeshObject& mesh, const std::vector<ExpandedVertex>& verts) {
+    if (verts.empty()) return;
+    const GlExtensions& ext = gl_ext();
+    const char* base = upload(mesh, verts);
+    const GLsizei stride = sizeof(ExpandedVertex);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, stride, base + offsetof(ExpandedVertex, position));
+    glEnableClientState(GL_COLOR_ARRAY);
+    glColorPointer(3, GL_FLOAT, stride, base + offsetof(ExpandedVertex, colour));
+    set_texcoords(base, ext.multitexture());
+    const bool lit = scene3d().light_mask != 0;
+    if (lit) {
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glNormalPointer(GL_FLOAT, stride, base + offsetof(ExpandedVertex, normal));
+    }
+    glDrawArrays(GL_TRIANGLES, 0, GLsizei(verts.size()));
+    if (ext.glClientActiveTextureARB) {
+        ext.glClientActiveTextureARB(GL_TEXTURE1_ARB);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        ext.glClientActiveTextureARB(GL_TEXTURE0_ARB);
+    }
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    if (ext.glBindBufferARB) ext.glBindBufferARB(GL_ARRAY_BUFFER_ARB, 0);
+}
+
+// The view test uses the outermost transform level only.
+bool mesh_in_view(const MeshFrame& frame) {
+    const TransformLevel& level = scene3d().levels[0];
+    float centre[3];
+    for (int k = 0; k < 3; ++k)
+        centre[k] = frame.centre[k] + level.translation[k];
+    const float largest =
+        std::max({std::fabs(level.scale[0]), std::fabs(level.scale[1]), std::fabs(level.scale[2])});
+    return SphereInView(centre, frame.radius * largest);
+}
+
+void load_model_matrix() {
+    float object[16];
+    ObjectTransform(object);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadMatrixf(scene3d().camera_matrix);
+    glMultMatrixf(object);
+}
+
+// Binds a scene-list mesh's own textures; indices outside the table draw untextured.
+void bind_mesh_textures(const ModelSlot& slot, const MeshObject& mesh) {
+    const auto count = std::int32_t(slot.textures.size());
+    const int a = mesh.texture_a >= 0 && mesh.texture_a < count ? mesh.texture_a : -1;
+    const int b = mesh.texture_b >= 0 && mesh.texture_b < count ? mesh.texture_b : -1;
+    if (slot.textures.empty())
+        renderer().BindSlotTextures(-1, -1, 0);
+    else
+        renderer().BindSlotTextures(a, b, engine().use_mip_3d, slot.textures.data());
+}
+
+void draw_mesh(const ModelSlot& slot, MeshObject& mesh, int a, int b, float t) {
+    if (!mesh.triangles_built) {
+        mesh.BuildTriangles();
+        ComputeBoundingSpheres(mesh);
+    }
+    const int last = int(mesh.frames.size()) - 1;
+    if (last < 0) return;
+    a = std::clamp(a, 0, last);
+    b = std::clamp(b, 0, last);
+    if (!mesh_in_view(mesh.frames[std::size_t(b)])) return;
+    const Dedazoza3Z& scene = scene3d();
+    if (scene.shadow_pass && scene.shadow.mode == 3) {
+        DrawShadowVolume(mesh, mesh.frames[std::size_t(b)]);
+        return;
+    }
+    load_model_matrix();
+    if (slot.scene_list) bind_mesh_textures(slot, mesh);
+    draw_triangles(mesh, frame_vertices(mesh, a, b, t));
+}
+
+} // namespace
+
+void DrawModelFrames(int slot_number, int frame_a, int frame_b, float t) {
+    ModelSlot* slot = scene3d().Slot(slot_number);
+    if (!slot || !slot->loaded) return;
+    if (t != 0 && (t < 0 || t > 1)) t = std::fabs(std::fmod(t, 1.0f));
+    ZiriZUDoriravu& r = renderer();
+    const float alpha = r.current_alpha;
+    glColor4f(alpha, alpha, alpha, alpha);
+    const int saved_slot = r.bound_slot, saved_second = r.bound_second_slot;
+    const int saved_mip = r.bound_use_mip;
+    const std::uint32_t* saved_table = r.bound_name_table;
+    for (auto& mesh : slot->meshes)
+        draw_mesh(*slot, *mesh, frame_a, frame_b, t);
+    if (slot->scene_list) r.BindSlotTextures(saved_slot, saved_second, saved_mip, saved_table);
+    glColor4f(alpha, alpha, alpha, alpha);
+}
+
+void DrawModel(double slot, double frame) {
+    if (!(frame > -2147483648.0 && frame < 2147483647.0)) frame = 0;
+    DrawModelFrames(int(std::fmax(-1, std::fmin(slot, kModelSlotCount))), int(frame), int(frame),
+                    0);
+}

@@ -1,0 +1,41 @@
+// mesh_write.cpp: the packed binary form of a mesh, as the loader reads it.
+#include "scene3d/mesh_object.h"
+
+#include <cstring>
+
+namespace {
+
+template <class T> void put(std::vector<std::uint8_t>& out, T value) {
+    std::uint8_t b[sizeof(T)];
+    std::memcpy(b, &value, sizeof(T)); // little-endian machines only, like the reader
+    out.insert(out.end(), b, b + sizeof(T));
+}
+
+} // namespace
+
+bool WritePackedMesh(const MeshObject& mesh, std::vector<std::uint8_t>& bytes) {
+    // The file form gives a colour index one byte.
+    if (mesh.palette.size() > 256) return false;
+    bytes.clear();
+    put(bytes, kPackedMagic);
+    put(bytes, kPackedVersion);
+    put(bytes, std::int32_t(mesh.frames.size()));
+    put(bytes, std::int32_t(mesh.palette.size()));
+    put(bytes, std::int32_t(mesh.u.size()));
+    for (std::uint32_t c : mesh.palette)
+        put(bytes, c);
+    for (std::size_t i = 0; i < mesh.u.size(); ++i)
+        put(bytes, mesh.u[i]), put(bytes, mesh.v[i]);
+    for (const MeshFrame& frame : mesh.frames) {
+        put(bytes, std::int32_t(frame.packed.size()));
+        for (float f : frame.bias)
+            put(bytes, f);
+        for (float f : frame.scale)
+            put(bytes, f);
+        for (const PackedVertex& p : frame.packed) {
+            const std::uint8_t b[5] = {p.x, p.y, p.z, p.normal, std::uint8_t(p.colour)};
+            bytes.insert(bytes.end(), b, b + 5);
+        }
+    }
+    return true;
+}

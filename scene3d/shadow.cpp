@@ -1,0 +1,169 @@
+// shadow.cpp: stencil shadows. While the pass is on, shadow-casting models
+// draw their shadow volumes (sides from the silhouette edges seen from the
+// shadow light, capped at the model and at infinity) into the stencil
+// buffer; leaving the pass darkens every pixel left inside a volume by half.
+#include "graphics/gl_ext.h"
+#include "scene3d/mat4.h"
+#include "scene3d/scene3d.h"
+
+#include <cstring>
+#include <map>
+#include <tuple>
+
+namespace {
+
+using Corner = std::tuple<float, float, float>;
+
+Corner corner_of(const ExpandedVertex& v) {
+    return {v.position[0], v.position[1], v.position[2]};
+}
+
+// For each edge (a, b) of each triangle, the triangle holding the same edge
+// the other way round (b, a), matched by end positions; -1 when none does.
+void build_edge_table(MeshObject& mesh) {
+    const auto& tri = mesh.frames[0].triangles;
+    const std::size_t count = tri.size() / 3;
+    std::map<std::pair<Corner, Corner>, std::int32_t> owner;
+    for (std::size_t t = 0; t < count; ++t)
+        for (int e = 0; e < 3; ++e)
+            owner.emplace(
+                std::make_pair(corner_of(tri[3 * t + e]), corner_of(tri[3 * t + (e + 1) % 3])),
+                std::int32_t(t));
+    mesh.edge_table.assign(3 * count, -1);
+    for (std::size_t t = 0; t < count; ++t)
+        for (int e = 0; e < 3; ++e) {
+            auto found =
+                owner.find({corner_of(tri[3 * t + (e + 1) % 3]), corner_of(tri[3 * t + e])});
+            if (found != owner.end() && std::size_t(found->second) != t)
+                mesh.edge_table[3 * t + std::size_t(e)] = found->second;
+        }
+}
+
+// Faces the light when the light lies on the side its face normal points to.
+bool faces_light(const ExpandedVertex* q, const float light[3]) {
+    float a[3], b[3], l[3];
+    for (int k = 0; k < 3; ++k) {
+        a[k] = q[0].position[k] - q[1].position[k];
+        b[k] = q[2].position[k] - q[1].position[k];
+        l[k] = light[k] - q[1].position[k];
+    }
+    const float n[3] = {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2],
+                        a[0] * b[1] - a[1] * b[0]};
+    return l[0] * n[0] + l[1] * n[1] + l[2] * n[2] > 0;
+}
+
+void vertex_at_infinity(const float* p, const float light[3]) {
+    glVertex4f(p[0] - light[0], p[1] - light[1], p[2] - light[2], 0);
+}
+
+void emit_volume(const std::vector<ExpandedVertex>& tri, const std::vector<std::int32_t>& edges,
+                 const std::vector<char>& facing, const float light[3]) {
+    const std::size_t count = facing.size();
+    glBegin(GL_QUADS);
+    for (std::size_t t = 0; t < count; ++t) {
+        if (!facing[t]) continue;
+        for (int e = 0; e < 3; ++e) {
+            const std::int32_t across = edges[3 * t + std::size_t(e)];
+            if (across >= 0 && facing[std::size_t(across)]) continue;
+            const float* a = tri[3 * t + std::size_t(e)].position;
+            const float* b = tri[3 * t + std::size_t(e + 1) % 3].position;
+            glVertex3fv(b);
+            glVertex3fv(a);
+            vertex_at_infinity(a, light);
+            vertex_at_infinity(b, light);
+        }
+    }
+    glEnd();
+    glBegin(GL_TRIANGLES);
+    for (std::size_t t = 0; t < count; ++t)
+        for (int k = 0; k < 3; ++k) {
+            const float* p = tri[3 * t + std::size_t(k)].position;
+            if (facing[t])
+                glVertex3fv(p);
+            else
+                vertex_at_infinity(p, light);
+        }
+    glEnd();
+}
+
+} // namespace
+
+void DrawShadowVolume(MeshObject& mesh, const MeshFrame& frame) {
+    Dedazoza3Z& scene = scene3d();
+    if (mesh.edge_table.size() != mesh.frames[0].triangles.size()) build_edge_table(mesh);
+    const auto& tri = frame.triangles;
+    if (tri.size() != mesh.frames[0].triangles.size() || tri.empty()) return;
+    float object[16], inverse[16];
+    ObjectTransform(object);
+    if (!mat4::invert(object, inverse)) return; // a flattened object casts no volume
+    const float world[4] = {scene.shadow.position[0], scene.shadow.position[1],
+                            scene.shadow.position[2], 1};
+    float light[4];
+    mat4::transform(inverse, world, light);
+    std::vector<char> facing(tri.size() / 3);
+    for (std::size_t t = 0; t < facing.size(); ++t)
+        facing[t] = faces_light(&tri[3 * t], light);
+
+    glMatrixMode(GL_MODELVIEW);
+    glLoadMatrixf(scene.camera_matrix);
+    glMultMatrixf(object);
+    ZiriZUDoriravu& r = renderer();
+    const int saved_slot = r.bound_slot, saved_second = r.bound_second_slot;
+    const int saved_mip = r.bound_use_mip;
+    const std::uint32_t* saved_table = r.bound_name_table;
+    r.BindSlotTextures(-1, -1, 0);
+    const GLboolean lighting = glIsEnabled(GL_LIGHTING);
+    const GLboolean culling = glIsEnabled(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_CULL_FACE);
+    glStencilFunc(GL_ALWAYS, 0, ~0u);
+    glCullFace(GL_BACK);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_INCR);
+    emit_volume(tri, mesh.edge_table, facing, light);
+    glCullFace(GL_FRONT);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_DECR);
+    emit_volume(tri, mesh.edge_table, facing, light);
+    glCullFace(GL_BACK);
+    if (!culling) glDisable(GL_CULL_FACE);
+    if (lighting) glEnable(GL_LIGHTING);
+    r.BindSlotTextures(saved_slot, saved_second, saved_mip, saved_table);
+}
+
+void ShadowPass(bool on) {
+    Dedazoza3Z& scene = scene3d();
+    if (scene.shadow_pass == on) return;
+    scene.shadow_pass = on;
+    if (on) {
+        glShadeModel(GL_FLAT);
+        glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+        glEnable(GL_STENCIL_TEST);
+        glDepthMask(GL_FALSE);
+        glStencilFunc(GL_ALWAYS, 0, ~0u);
+        glStencilOp(GL_KEEP, GL_KEEP, GL_INVERT);
+        return;
+    }
+    ZiriZUDoriravu& r = *scene.renderer;
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glDepthMask(GL_TRUE);
+    glDepthFunc(GL_LEQUAL);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    r.SetViewport2D(r.viewport_x, r.viewport_y, r.viewport_width, r.viewport_height);
+    // Half-transparent black over every pixel a volume left marked.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
+    r.current_alpha = 0.5f;
+    glStencilFunc(GL_NOTEQUAL, 0, ~0u);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+    r.FillRect(0, 0, 3000, 2000, 0);
+    glDisable(GL_BLEND);
+    r.current_alpha = 1.0f;
+    glColor4f(1, 1, 1, 1);
+    glShadeModel(GL_SMOOTH);
+    glDepthFunc(GL_LESS);
+    glDisable(GL_STENCIL_TEST);
+    glClear(GL_STENCIL_BUFFER_BIT);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+}
