@@ -258,38 +258,50 @@ int RtString::compare_number(double value) const {
 
 // ------------------------------------------------------------ joining
 
+namespace {
+
+// The left operand as a new string with the right one appended, built in
+// place so the result is returned without another copy.
+template <class L, class R> RtString joined(const L& left, const R& right) {
+    RtString result(left);
+    result.append(right);
+    return result;
+}
+
+} // namespace
+
 RtString operator+(const RtString& a, const RtString& b) {
-    return RtString(a).append(b);
+    return joined(a, b);
 }
 RtString operator+(const RtString& a, const char* b) {
-    return RtString(a).append(b);
+    return joined(a, b);
 }
 RtString operator+(const char* a, const RtString& b) {
-    return RtString(a).append(b);
+    return joined(a, b);
 }
 RtString operator+(const RtString& a, int b) {
-    return RtString(a).append(b);
+    return joined(a, b);
 }
 RtString operator+(const RtString& a, float b) {
-    return RtString(a).append(b);
+    return joined(a, b);
 }
 RtString operator+(const RtString& a, double b) {
-    return RtString(a).append(b);
+    return joined(a, b);
 }
 RtString operator+(int a, const RtString& b) {
-    return RtString(a).append(b);
+    return joined(a, b);
 }
 RtString operator+(float a, const RtString& b) {
-    return RtString(a).append(b);
+    return joined(a, b);
 }
 RtString operator+(double a, const RtString& b) {
-    return RtString(a).append(b);
+    return joined(a, b);
 }
 RtString rt_concat(const char* a, double b) {
-    return RtString(a).append(b);
+    return joined(a, b);
 }
 RtString rt_concat(double a, const char* b) {
-    return RtString(a).append(b);
+    return joined(a, b);
 }
 
 // ------------------------------------------------------------ comparisons
