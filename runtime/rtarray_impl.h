@@ -86,7 +86,7 @@ template <class T> class RtArray {
         capacity = 0;
     }
 
-    // Fields in the order game-facing tools expect; game code reaches
+    // The fields of the array value, in their documented order; game code reaches
     // elements only through rt_index.
     T* elements = nullptr;
     [[no_unique_address]] rt_detail::InlineBuffer<T> inline_buffer{};
