@@ -15,9 +15,9 @@
 
 // Runtime error codes.
 enum RtErrorCode : int {
-    kRtOk = 0,            // normal end
-    kRtFileError = 3,     // a file could not be opened or loaded
-    kRtLimitError = 7,    // a limit was exceeded or storage could not be obtained
+    kRtOk = 0,         // normal end
+    kRtFileError = 3,  // a file could not be opened or loaded
+    kRtLimitError = 7, // a limit was exceeded or storage could not be obtained
     kRtNotDimensioned = 8,
     kRtIndexError = 9,
 };
