@@ -50,7 +50,9 @@ int create_temporary_beside(const std::string& target, std::string* temp_name) {
     static unsigned counter = 0;
     const std::size_t slash = target.rfind('/');
     const std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    // Cut long names so the temporary name stays within the file-name limit.
+    const std::string base =
+        (slash == std::string::npos ? target : target.substr(slash + 1)).substr(0, 100);
     for (int attempt = 0; attempt < 100; ++attempt) {
         *temp_name = dir + "." + base + "." + std::to_string(::getpid()) + "." +
                      std::to_string(counter++) + ".tmp";
@@ -82,7 +84,16 @@ bool plat_read_file(const std::string& name, std::string* bytes) {
 }
 
 bool plat_write_file_atomic(const std::string& name, const std::string& bytes) {
-    const std::string target = native(name);
+    std::string target = native(name);
+    // A linked settings file stays linked: the file it points to is replaced.
+    struct stat link {};
+    if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        char* real = ::realpath(target.c_str(), nullptr);
+        if (real != nullptr) {
+            target = real;
+            std::free(real);
+        }
+    }
     std::string temp;
     const int fd = create_temporary_beside(target, &temp);
     if (fd < 0) return false;

@@ -210,6 +210,11 @@ TEST_F(FilesTest, AtomicWriteReplacesOrLeavesTheOldFile) {
     EXPECT_EQ(read_text(dir_ / "f.ini"), "new");
     EXPECT_EQ(fs::status(dir_ / "f.ini").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // Written through a link, the link stays and its target changes.
+    fs::create_symlink(dir_ / "f.ini", dir_ / "link.ini");
+    EXPECT_TRUE(plat_write_file_atomic((dir_ / "link.ini").string(), "linked"));
+    EXPECT_TRUE(fs::is_symlink(dir_ / "link.ini"));
+    EXPECT_EQ(read_text(dir_ / "f.ini"), "linked");
     write_text(dir_ / "plain", "x");
     EXPECT_FALSE(plat_write_file_atomic((dir_ / "plain" / "f.ini").string(), "new"));
     // Renaming a file over a directory fails; the directory is untouched.
@@ -222,7 +227,7 @@ TEST_F(FilesTest, AtomicWriteReplacesOrLeavesTheOldFile) {
         (void)entry;
         ++entries;
     }
-    EXPECT_EQ(entries, 3);
+    EXPECT_EQ(entries, 4);
 }
 
 TEST_F(FilesTest, ErrorLogIsOwnerOnlyAndIgnoresPlantedLinks) {

@@ -217,14 +217,6 @@ TEST_F(IniFileTest, RemovingMissingSectionChangesNothing) {
     EXPECT_EQ(read_text(dir_ / "s.ini"), "[a]\nk = 1\n");
 }
 
-TEST_F(IniFileTest, BackslashesInTheNameReachTheFile) {
-    fs::create_directory(dir_ / "sub");
-    write_text(dir_ / "sub" / "s.ini", "[a]\nk=1\n");
-    std::string windows_name = (dir_ / "sub").string() + "\\s.ini";
-    ini_open(RtString(windows_name.c_str()));
-    EXPECT_EQ(ini_get("a", "k").str(), "1");
-}
-
 TEST_F(IniFileTest, FailedWriteBackKeepsTheOldFileAndLogs) {
     const std::string original = "[a]\r\nk=" + std::string(200, 'o') + "\r\n";
     write_text(dir_ / "s.ini", original);
