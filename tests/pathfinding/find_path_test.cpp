@@ -9,6 +9,7 @@
 #include <cmath>
 #include <random>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -48,10 +49,10 @@ Path read_path(const RtArray<double>& result, double n) {
 }
 
 std::string describe(const Path& path) {
-    std::string text;
+    std::ostringstream text;
     for (auto [x, y] : path)
-        text += "(" + std::to_string(x) + "," + std::to_string(y) + ")";
-    return text.empty() ? "none" : text;
+        text << '(' << x << ',' << y << ')';
+    return path.empty() ? "none" : text.str();
 }
 
 struct KnownCase {
