@@ -91,6 +91,10 @@ void plat_video_set_title(const char* title) {
     if (g_window) SDL_SetWindowTitle(g_window, title);
 }
 
+const char* plat_video_title() {
+    return g_window ? SDL_GetWindowTitle(g_window) : "";
+}
+
 void plat_video_swap() {
     if (g_window) SDL_GL_SwapWindow(g_window);
 }

@@ -16,6 +16,7 @@ bool plat_video_is_open();
 void* plat_video_window(); // opaque handle, null when closed
 void* plat_video_context();
 void plat_video_set_title(const char* title);
+const char* plat_video_title(); // "" when closed
 void plat_video_swap();
 void* plat_video_gl_proc(const char* name);
 // Current client (drawable) size.

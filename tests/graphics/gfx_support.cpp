@@ -12,6 +12,9 @@
 
 void gfx_fresh_frame() {
     if (!RenderWindowOpen()) {
+        // The error log goes to this process's own directory, so tests that
+        // run in parallel neither see nor delete each other's entries.
+        setenv("TMPDIR", gfx_temp_dir().c_str(), 1);
         ASSERT_TRUE(OpenRenderWindow("graphics test", kTestScreenW, kTestScreenH));
     }
     ZiriZUDoriravu& r = renderer();
