@@ -4,6 +4,7 @@
 // state, window events to the flags the frame step reads.
 #include "platform/plat_events.h"
 
+#include "platform/plat_audio.h"
 #include "platform/plat_input.h"
 
 #include <SDL.h>
@@ -62,6 +63,7 @@ bool plat_start() {
 
 void plat_stop() {
     if (!g_started) return;
+    plat_snd_close();
     plat_joy_close_all();
     SDL_Quit();
     g_started = false;

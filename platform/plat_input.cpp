@@ -2,7 +2,9 @@
 //
 // SDL scancodes are translated to DirectInput scan codes here, once, so every
 // caller above speaks one numbering. Key, pointer and wheel state come from
-// events (a test pushes events and pumps); joysticks are read live.
+// events (a test pushes events and pumps); joysticks are read from SDL's
+// joystick state, which the same pump refreshes, so every read within a
+// frame agrees and costs no device access.
 #include "platform/plat_input.h"
 
 #include <SDL.h>
@@ -233,6 +235,7 @@ int keypad_char(SDL_Keycode key) {
 // ---------------------------------------------------------------- mouse
 
 struct MouseState {
+    bool moved = false; // a motion event has been seen
     int x = 0, y = 0;
     int rel_dx = 0, rel_dy = 0, wheel = 0;
     bool buttons[3] = {false, false, false};
@@ -363,8 +366,11 @@ int plat_key_char(int code) {
 // ---------------------------------------------------------------- mouse
 
 void plat_mouse_position(int* x, int* y) {
-    *x = mouse().x;
-    *y = mouse().y;
+    MouseState& m = mouse();
+    // Before the first motion event the pointer is where SDL last saw it.
+    if (!m.moved && SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_GetMouseState(&m.x, &m.y);
+    *x = m.x;
+    *y = m.y;
 }
 
 void plat_mouse_buttons(bool buttons[3]) {
@@ -381,6 +387,7 @@ void plat_mouse_take_motion(int* dx, int* dy, int* wheel) {
 }
 
 void plat_mouse_set_position(int x, int y) {
+    mouse().moved = true;
     mouse().x = x;
     mouse().y = y;
 }
@@ -436,7 +443,6 @@ std::string plat_joy_name(int index) {
 bool plat_joy_read(int index, PlatJoyState& state) {
     if (!plat_joy_attached(index)) return false;
     SDL_Joystick* joy = joy_slots()[index].handle;
-    SDL_JoystickUpdate();
     state = PlatJoyState{};
     int axes = std::min(SDL_JoystickNumAxes(joy), 6);
     for (int a = 0; a < axes; ++a)
@@ -470,6 +476,7 @@ void plat_input_handle_event(const SDL_Event& event) {
         handle_text(event.text);
         break;
     case SDL_MOUSEMOTION:
+        m.moved = true;
         m.x = event.motion.x;
         m.y = event.motion.y;
         m.rel_dx += event.motion.xrel;

@@ -72,6 +72,7 @@ TEST_F(Joystick, AxesScaleToPlusMinusOne) {
     for (int a = 0; a < 6; ++a) {
         for (const Case& c : cases) {
             SDL_JoystickSetVirtualAxis(handle_, a, c.raw);
+            plat_pump_events();
             EXPECT_DOUBLE_EQ(axes[a](0), c.expected) << "axis " << a << " raw " << c.raw;
         }
         SDL_JoystickSetVirtualAxis(handle_, a, 0);
@@ -93,6 +94,7 @@ TEST_F(Joystick, HatReadsInHundredthsOfADegreeAndComparesExactly) {
     };
     for (const Case& c : cases) {
         SDL_JoystickSetVirtualHat(handle_, 0, c.hat);
+        plat_pump_events();
         DIJOYSTATE state;
         state.rgdwPOV[0] = 12345;
         ReadJoystick(input_devices(), 0, state);
@@ -107,6 +109,7 @@ TEST_F(Joystick, ButtonsReadAs128AndOnlyZeroTo31Count) {
     SDL_JoystickSetVirtualButton(handle_, 3, SDL_PRESSED);
     SDL_JoystickSetVirtualButton(handle_, 31, SDL_PRESSED);
     SDL_JoystickSetVirtualButton(handle_, 32, SDL_PRESSED);
+    plat_pump_events();
     struct Case {
         double button, expected;
     } cases[] = {{3, 128}, {31, 128}, {0, 0}, {32, 0}, {-1, 0}, {3.7, 128}, {1e12, 0}};

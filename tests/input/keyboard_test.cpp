@@ -142,6 +142,15 @@ TEST_F(Keyboard, InkeyUsesTheTextTheLayoutTyped) {
     EXPECT_EQ(Inkey().str(), "1"); // a new press without text: the plain key
 }
 
+// A held key ends the waits; they pump events on their own.
+TEST_F(Keyboard, WaitsReturnOnAKey) {
+    InputScriptKey(30, true);
+    WaitForInput();
+    WaitKey();
+    EXPECT_EQ(Inkey().str(), ""); // WaitKey took the character
+    InputScriptKey(30, false);
+}
+
 TEST_F(Keyboard, WindowEventsSetTheFlags) {
     PlatWindowEvents& flags = plat_window_events();
     flags = PlatWindowEvents{};
