@@ -93,9 +93,9 @@ std::string plat_which(const std::string& program) {
     while (start <= dirs.size()) {
         std::size_t end = dirs.find(':', start);
         if (end == std::string::npos) end = dirs.size();
-        std::string dir = dirs.substr(start, end - start);
-        if (dir.empty()) dir = ".";
-        const std::string candidate = dir + "/" + program;
+        // An empty entry means the current directory.
+        std::string candidate = end > start ? dirs.substr(start, end - start) : std::string(".");
+        candidate.append("/").append(program);
         struct stat info {};
         if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
             ::access(candidate.c_str(), X_OK) == 0)
