@@ -36,8 +36,10 @@ int letter(const RtString& line, int j) {
     return code - 65;
 }
 
+// A cell as numbers and as the file's letters.
 std::string cell_text(int x, int y) {
-    return "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+    return "(" + std::to_string(x) + ", " + std::to_string(y) + ") \"" +
+           static_cast<char>('A' + x) + static_cast<char>('A' + y) + "\"";
 }
 
 // Lines 1 and 2: groups of four letters x1 y1 x2 y2. One to three characters

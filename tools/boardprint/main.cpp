@@ -23,16 +23,23 @@ void usage() {
                          "  -n        no legend\n");
 }
 
+// The number in a library name such as "levlib/QLEV12.CMD", else 0.
+double level_number_in(const std::string& file) {
+    size_t at = file.rfind("QLEV");
+    return at == std::string::npos ? 0 : std::strtod(file.c_str() + at + 4, nullptr);
+}
+
 // Prints one level; false when it cannot be loaded.
-bool print_level(const std::string& file) {
+bool print_level(const std::string& file, bool first) {
     BoardState board;
+    board.level_number = level_number_in(file);
     RtString reason;
     if (load_level_file(board, RtString(file.c_str()), &reason) == 0) {
         std::fprintf(stderr, "cropstack-board: %s: %s\n", file.c_str(), reason.c_str());
         return false;
     }
     rebuild_occupancy(board);
-    std::printf("%s\n%s", file.c_str(), board_text(board).c_str());
+    std::printf("%s%s\n%s", first ? "" : "\n", file.c_str(), board_text(board).c_str());
     return true;
 }
 
@@ -71,10 +78,8 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < files.size(); ++i)
         if (!std::isnan(levels[i])) files[i] = level_file_name(dir.c_str(), levels[i]).str();
     int failures = 0;
-    for (size_t i = 0; i < files.size(); ++i) {
-        if (i > 0) std::printf("\n");
-        if (!print_level(files[i])) ++failures;
-    }
+    for (size_t i = 0; i < files.size(); ++i)
+        if (!print_level(files[i], i == static_cast<size_t>(failures))) ++failures;
     if (legend && failures < static_cast<int>(files.size()))
         std::printf("\n%s", board_legend().c_str());
     return failures == 0 ? 0 : 1;
