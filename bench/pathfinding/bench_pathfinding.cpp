@@ -91,6 +91,32 @@ void BM_FindPath(benchmark::State& state) {
     state.SetLabel(kind_name(static_cast<int>(state.range(0))));
 }
 
+// The planner with rt_find_path's settings except a closed set of 2^16
+// buckets, so that every cell of a 256 x 256 grid has a bucket of its own.
+// Beside BM_FindPath this separates the cost of the closed set's chains from
+// that of the open list. Arguments: grid kind, size, weight in hundredths.
+void BM_PlannerWideHash(benchmark::State& state) {
+    BenchGrid g = make_grid(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    PlannerParams params;
+    params.goal_x = params.goal_y = g.goal;
+    params.diagonal_cost_sqrt2 = 1;
+    params.hash_bits = 16;
+    params.weight = static_cast<float>(state.range(2)) / 100;
+    params.width = params.height = g.size;
+    params.grid = g.values.data();
+    bool found = false;
+    for (auto _ : state) {
+        AStarPlanner planner;
+        planner.init(params);
+        planner.start();
+        planner.search();
+        found = planner.goal_node() != nullptr;
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["found"] = found;
+    state.SetLabel(kind_name(static_cast<int>(state.range(0))));
+}
+
 // Arguments: grid kind, size.
 void BM_Dijkstra(benchmark::State& state) {
     BenchGrid g = make_grid(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
@@ -110,6 +136,10 @@ void BM_Dijkstra(benchmark::State& state) {
 BENCHMARK(BM_FindPath)
     ->ArgNames({"kind", "size", "weight"})
     ->ArgsProduct({{kOpen, kMaze}, {64, 256}, {0, 50, 100}})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PlannerWideHash)
+    ->ArgNames({"kind", "size", "weight"})
+    ->ArgsProduct({{kOpen, kMaze}, {64, 256}, {0}})
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Dijkstra)
     ->ArgNames({"kind", "size"})
