@@ -154,6 +154,7 @@ void ShadowPass(bool on) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
     r.current_alpha = 0.5f;
+    glEnable(GL_STENCIL_TEST); // the 2D reset above turned it off
     glStencilFunc(GL_NOTEQUAL, 0, ~0u);
     glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
     r.FillRect(0, 0, 3000, 2000, 0);

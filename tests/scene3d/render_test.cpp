@@ -1,0 +1,286 @@
+// render_test.cpp: the renderer seen through real drawing: models are drawn
+// into an offscreen GL context and pixels are read back.
+#include "graphics/gl_ext.h"
+#include "scene_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace scene_test;
+
+namespace {
+
+constexpr int kSize = 64;
+constexpr std::uint32_t kRed = 0x0000FF, kGrey = 0xC0C0C0;
+// Pixels per world unit at distance 10 with a 45 degree field of view.
+const double kPixelsPerUnit = (kSize / 2) / (10 * std::tan(22.5 * M_PI / 180));
+
+class Render : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(OpenRenderWindow("scene3d test", kSize, kSize)); }
+
+    // A cleared frame looking at the origin from (0, 0, 10), y up.
+    void SetUp() override {
+        renderer().SetViewport2D(0, 0, 0, 0);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+        Make3D(1, 100, 45);
+        SetCamera(0, 0, 10, 0, 0, 0);
+    }
+
+    static Rgb pixel(int x, int y) {
+        DecodedImage image;
+        EXPECT_TRUE(ReadScreenPixels(x, y, 1, 1, image));
+        return {image.pixels[0], image.pixels[1], image.pixels[2]};
+    }
+    // The pixel where world point (x, y, 0) lands under the default camera.
+    static Rgb world_pixel(double x, double y) {
+        return pixel(int(kSize / 2 + x * kPixelsPerUnit), int(kSize / 2 - y * kPixelsPerUnit));
+    }
+    static bool is_red(Rgb c) { return c.r > 200 && c.g < 50 && c.b < 50; }
+};
+
+TEST_F(Render, ModelLandsWhereTheCameraSays) {
+    build_quad(60, -0.5f, -0.5f, 0.5f, 0.5f, kRed);
+    DrawModel(60, 0);
+    EXPECT_TRUE(is_red(world_pixel(0, 0)));
+    EXPECT_FALSE(is_red(world_pixel(2, 0)));
+
+    // Camera moved 2 units right: the model appears 2 units left of centre.
+    SetCamera(2, 0, 10, 2, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawModel(60, 0);
+    EXPECT_TRUE(is_red(world_pixel(-2, 0)));
+    EXPECT_FALSE(is_red(world_pixel(0, 0)));
+
+    // Up vector along -x turns the picture: world +y now points right on screen.
+    SetCameraUp(-1, 0, 0);
+    SetCamera(0, 0, 10, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    ObjPosition(0, 2, 0);
+    DrawModel(60, 0);
+    EXPECT_TRUE(is_red(world_pixel(2, 0)));
+    EXPECT_FALSE(is_red(world_pixel(0, 2)));
+}
+
+TEST_F(Render, TransformsActScaleThenRotationsInOrderThenTranslation) {
+    const float lo[3] = {0, -0.2f, -0.2f}, hi[3] = {1, 0.2f, 0.2f};
+    build_box(61, lo, hi, kRed); // a bar along +x
+    const struct {
+        const char* name;
+        void (*place)();
+        double hit[2];
+        double miss[2];
+    } cases[] = {
+        {"scale before rotation",
+         [] {
+             ObjScale(3, 1, 1);
+             ObjPosition(-2, -1, 0);
+             ObjRotate(90, 0, 0, 1); // the bar is 3 long and now points up from (-2, -1)
+         },
+         {-2, 1.5},
+         {-2.5, -0.5}},
+        {"rotations in the order added",
+         [] {
+             ObjScale(3, 1, 1);
+             ObjRotate(90, 0, 0, 1); // along +y ...
+             ObjRotate(90, 0, 1, 0); // ... which a turn about y leaves pointing up
+         },
+         {0, 2},
+         {2, 0}},
+        {"inner level acts inside the outer",
+         [] {
+             ObjRotate(90, 0, 0, 1);
+             ObjPush();
+             ObjPosition(2, 0, 0); // moved along the outer level's turned x axis
+             ObjScale(0.5, 1, 1);
+         },
+         {0, 2.25},
+         {2.25, 0}},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        c.place();
+        DrawModel(61, 0);
+        EXPECT_TRUE(is_red(world_pixel(c.hit[0], c.hit[1]))) << c.name;
+        EXPECT_FALSE(is_red(world_pixel(c.miss[0], c.miss[1]))) << c.name;
+        ObjPop();
+    }
+    // Rotations beyond 16 on a level are dropped.
+    SetUp();
+    for (int i = 0; i < 17; ++i)
+        ObjRotate(90, 0, 0, 1); // 16 quarter turns bring the bar back along +x
+    EXPECT_EQ(scene3d().current_level().rotation_count, kMaxRotations);
+    ObjScale(1, 1, 1);
+    EXPECT_EQ(scene3d().current_level().rotation_count, 0); // scale and position clear them
+}
+
+TEST_F(Render, CullingModesChooseTheFrontWinding) {
+    build_quad(62, -1, -1, 1, 1, kRed); // counter-clockwise as seen by the camera
+    const struct {
+        double mode;
+        bool visible;
+    } cases[] = {{0, true}, {-1, true}, {1, false}, {-0.5, true}, {7, false}};
+    for (const auto& c : cases) {
+        SetUp();
+        SetCulling(c.mode);
+        DrawModel(62, 0);
+        EXPECT_EQ(is_red(world_pixel(0, 0)), c.visible) << "mode " << c.mode;
+    }
+}
+
+TEST_F(Render, ViewConeSkipsModelsOutsideIt) {
+    // The bounding sphere of a unit quad at the origin, moved about by level 0.
+    const struct {
+        double x, y, z;
+        bool drawn;
+    } cases[] = {
+        {0, 0, 0, true},    {3.5, 0, 0, true}, // near the edge of the picture
+        {40, 0, 0, false},  {0, 0, 30, false}, // far off the axis; behind the eye
+        {0, 0, 10.5, true},                    // the eye inside the sphere
+    };
+    build_quad(63, -1, -1, 1, 1, kRed);
+    const MeshFrame& frame = scene3d().slots[63].meshes[0]->frames[0];
+    for (const auto& c : cases) {
+        const float centre[3] = {float(c.x), float(c.y), float(c.z)};
+        EXPECT_EQ(SphereInView(centre, frame.radius), c.drawn) << c.x << " " << c.z;
+    }
+    // Drawing checks the outermost level only: a model moved out of view there
+    // stays skipped even when an inner level moves it back.
+    ObjPosition(3.5, 0, 0);
+    DrawModel(63, 0);
+    EXPECT_TRUE(is_red(world_pixel(3.5, 0)));
+    SetUp();
+    ObjPosition(40, 0, 0);
+    ObjPush();
+    ObjPosition(-40, 0, 0);
+    DrawModel(63, 0);
+    EXPECT_FALSE(is_red(world_pixel(0, 0)));
+}
+
+TEST_F(Render, Make3DProjections) {
+    float m[16];
+    Make3D(1, 100, 85);
+    EXPECT_NEAR(scene3d().view_cone, std::tan(89 * M_PI / 180), 1e-3);
+    Make3D(1, 100, 45);
+    EXPECT_FLOAT_EQ(scene3d().view_cone, float(std::tan(50 * M_PI / 180)));
+    glGetFloatv(GL_PROJECTION_MATRIX, m);
+    EXPECT_NEAR(m[5], 1 / std::tan(22.5 * M_PI / 180), 1e-4); // perspective
+    EXPECT_FLOAT_EQ(m[11], -1);
+
+    Make3D(0.1, 100, -45);
+    glGetFloatv(GL_PROJECTION_MATRIX, m);
+    const double half_height = 100 * 0.1 * std::tan(22.5 * M_PI / 180);
+    EXPECT_NEAR(m[5], 1 / half_height, 1e-5); // orthographic
+    EXPECT_FLOAT_EQ(m[11], 0);
+    EXPECT_NEAR(scene3d().view_cone, std::tan(89 * M_PI / 180), 1e-3);
+    // In the orthographic view the quad keeps its size at any distance.
+    SetCamera(0, 0, 50, 0, 0, 0);
+    build_quad(64, -1, -1, 1, 1, kRed);
+    DrawModel(64, 0);
+    const double pixels_per_unit = (kSize / 2) / half_height;
+    EXPECT_TRUE(is_red(pixel(int(kSize / 2 + 0.9 * pixels_per_unit), kSize / 2)));
+    EXPECT_FALSE(is_red(pixel(int(kSize / 2 + 1.2 * pixels_per_unit), kSize / 2)));
+}
+
+TEST_F(Render, LightsTurnLightingOnAndOff) {
+    SetLight(0, 0xFFFFFF, 0, 0, 0, 0, -1, 0, 180);
+    SetAmbient(9, 0x808080); // light 1
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    EXPECT_EQ(scene3d().light_mask, 0b11);
+    SetLight(-1, 0xFFFFFF, 5, 5, 5, 0, -1, 0, 180); // only the shadow light changes
+    EXPECT_EQ(scene3d().light_mask, 0b11);
+    EXPECT_EQ(scene3d().shadow.mode, 1);
+    EXPECT_FALSE(scene3d().shadow_pass);
+    SetLight(0, 0, 0, 0, 0, 0, 0, 0, 0);
+    EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
+    SetLight(1, 0, 0, 0, 0, 0, 0, 0, 0);
+    EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
+    EXPECT_EQ(scene3d().light_mask, 0);
+
+    // A white light from above lights a floor facing up and leaves one facing down dark.
+    SetCameraUp(0, 0, -1);
+    SetCamera(0, 10, 0, 0, 0, 0);
+    SetLight(2, 0xFFFFFF, 0, 0, 0, 0, -1, 0, 180);
+    SetNormalMode(1);
+    ObjStart(65);
+    const float c[3] = {-2, 0, -2}, e1[3] = {4, 0, 0}, e2[3] = {0, 0, 4};
+    add_face(c, e1, e2, 0xFFFFFF);
+    ObjEnd();
+    ObjStart(66);
+    add_face(c, e2, e1, 0xFFFFFF);
+    ObjEnd();
+    DrawModel(65, 0);
+    const Rgb up = pixel(kSize / 2, kSize / 2);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    DrawModel(66, 0);
+    const Rgb down = pixel(kSize / 2, kSize / 2);
+    SetLight(2, 0, 0, 0, 0, 0, 0, 0, 0);
+    EXPECT_GT(up.r, 200);
+    EXPECT_LT(down.r, 60);
+}
+
+// A box floating above a floor, lit from the upper right by the shadow light,
+// seen from straight above.
+class Shadow : public Render {
+  protected:
+    void draw_scene(bool with_shadow) {
+        SetUp();
+        SetCameraUp(0, 0, -1);
+        SetCamera(0, 10, 0, 0, 0, 0);
+        SetCulling(1);
+        DrawModel(67, 0);
+        DrawModel(68, 0);
+        if (!with_shadow) return;
+        SetLight(-3, 0, 1000, 1000, 0, 0, -1, 0, 360);
+        EXPECT_TRUE(scene3d().shadow_pass);
+        DrawModel(68, 0);
+        End3D();
+        EXPECT_FALSE(scene3d().shadow_pass);
+    }
+    // Pixel of floor point (x, 0, z).
+    static Rgb floor_pixel(double x, double z) {
+        return pixel(int(kSize / 2 + x * kPixelsPerUnit), int(kSize / 2 + z * kPixelsPerUnit));
+    }
+};
+
+TEST_F(Shadow, VolumeDarkensTheFloorBehindTheModelOnly) {
+    const float floor_lo[3] = {-5, -1, -5}, floor_hi[3] = {5, 0, 5};
+    const float box_lo[3] = {-0.5f, 1, -0.5f}, box_hi[3] = {0.5f, 2, 0.5f};
+    build_box(67, floor_lo, floor_hi, kGrey);
+    build_box(68, box_lo, box_hi, kRed);
+
+    draw_scene(false);
+    const Rgb lit_floor = floor_pixel(2, 0), box = floor_pixel(0, 0);
+    const Rgb before_shadow = floor_pixel(-1.5, 0), side = floor_pixel(-1.5, -1.5);
+    ASSERT_EQ(before_shadow.r, 0xC0);
+    ASSERT_TRUE(is_red(box));
+
+    draw_scene(true);
+    const Rgb shadowed = floor_pixel(-1.5, 0);
+    EXPECT_NEAR(shadowed.r, 0xC0 / 2, 2);
+    EXPECT_NEAR(shadowed.g, 0xC0 / 2, 2);
+    for (auto [x, z, before] : {std::tuple{2.0, 0.0, lit_floor}, std::tuple{0.0, 0.0, box},
+                                std::tuple{-1.5, -1.5, side}}) {
+        const Rgb now = floor_pixel(x, z);
+        EXPECT_EQ(now.r, before.r) << x << " " << z;
+        EXPECT_EQ(now.g, before.g) << x << " " << z;
+    }
+    // The pass leaves the stencil clear and the shadow light's model state alone.
+    GLint stencil = -1;
+    glReadPixels(kSize / 2, kSize / 2, 1, 1, GL_STENCIL_INDEX, GL_INT, &stencil);
+    EXPECT_EQ(stencil, 0);
+}
+
+TEST_F(Shadow, FrameStepLeavesAPendingPass) {
+    SetLight(-3, 0, 0, 1000, 0, 0, -1, 0, 360);
+    ASSERT_TRUE(scene3d().shadow_pass);
+    ShowScreen();
+    EXPECT_FALSE(scene3d().shadow_pass);
+    GLboolean mask[4];
+    glGetBooleanv(GL_COLOR_WRITEMASK, mask);
+    EXPECT_TRUE(mask[0]);
+}
+
+} // namespace
