@@ -135,6 +135,30 @@ TEST_F(Joystick, NameAndHotPlug) {
     EXPECT_EQ(JoyName(0).str(), "");
 }
 
+Uint16 g_low = 1, g_high = 1;
+int record_rumble(void*, Uint16 low, Uint16 high) {
+    g_low = low;
+    g_high = high;
+    return 0;
+}
+
+// X drives the low motor and Y the high one, fractions kept, clamped to 1.
+TEST_F(Joystick, RumbleReachesTheDevice) {
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = 2;
+    desc.nbuttons = 4;
+    desc.Rumble = record_rumble;
+    int index = SDL_JoystickAttachVirtualEx(&desc);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    handle_ = SDL_JoystickOpen(index);
+    plat_pump_events();
+    JoyRumble(0, 200, -3, 0.5);
+    EXPECT_EQ(g_low, 0xFFFF);
+    EXPECT_EQ(g_high, 0x8000);
+}
+
 TEST_F(Joystick, ScriptedJoystickReadsLikeARealOne) {
     DIJOYSTATE state;
     state.lX = 32767;
