@@ -17,6 +17,8 @@ namespace {
 
 RtErrorRecord g_record;
 int g_debug_flag = 0;
+// Set by rt_fatal: the end routine then exits with the error code.
+bool g_fatal = false;
 
 // Registered teardown; plain arrays so that nothing here is torn down by the
 // static destructors that run after rt_end calls std::exit.
@@ -76,6 +78,10 @@ const char* error_meaning(int code) {
 }
 
 int exit_status() {
+    // Only a fatal error changes the status: a soft error that game code saw
+    // and survived (a missing line file) must not make a later normal end
+    // look like a failure.
+    if (!g_fatal) return 0;
     const double code = g_record.error_code;
     // A code that is no valid status (NaN, negative, too large) still means failure.
     if (!(code >= 0 && code <= 255)) return 1;
@@ -108,11 +114,13 @@ void rt_set_position(double position, double line) {
 }
 
 void rt_end_statement() {
+    g_fatal = false;
     rt_set_error(0);
     rt_end();
 }
 
 void rt_fatal(int code) {
+    g_fatal = true;
     rt_set_error(code);
     rt_end();
 }

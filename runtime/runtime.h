@@ -39,8 +39,10 @@ void rt_set_position(double position, double line);
 // Records a fatal error and ends the program.
 [[noreturn]] void rt_fatal(int code);
 // The end routine: shuts down what the subsystems registered, writes the
-// error log record when the debug flag is set, and exits the process with the
-// error code as its status (0 for a normal end). Never returns.
+// error log record when the debug flag is set, and exits the process: with
+// the error code as its status after rt_fatal, otherwise 0 (a soft error such
+// as a missing line file leaves the code in the record but a later end stays
+// a normal one). Never returns.
 [[noreturn]] void rt_end();
 
 // The engine's debug flag (0 in this game): when set, rt_end logs the error record.
