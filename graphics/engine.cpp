@@ -213,9 +213,12 @@ void SetViewport2D(double x, double y, double width, double height) {
                              static_cast<int>(height));
 }
 
+// The length of the last whole frame: the time between the last two frame
+// steps. (Measuring from the earlier step to now would count every frame
+// twice, and animation summed over frames would run at double speed.)
 double FrameTime() {
     const EngineGlobals& e = engine();
-    double t = renderer().Now() - e.previous_frame_time_stamp;
+    double t = e.frame_time_stamp - e.previous_frame_time_stamp;
     return t > 0 ? t : 1;
 }
 

@@ -180,7 +180,7 @@ double PumpMessages();
 // Zero width or height keeps the current value.
 double SetScreen(double width, double height, double full_screen);
 void SetViewport2D(double x, double y, double width, double height);
-double FrameTime(); // ms since the previous frame step, at least 1
+double FrameTime(); // ms between the last two frame steps, at least 1
 double TotalTime(); // ms since start-up finished
 void SetEscapeEnds(double flag);
 
