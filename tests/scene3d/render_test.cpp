@@ -239,6 +239,8 @@ class Shadow : public Render {
         End3D();
         EXPECT_FALSE(scene3d().shadow_pass);
     }
+    // Darkens the floor behind the box only.
+    void check_volume(bool inside_out);
     // Pixel of floor point (x, 0, z).
     static Rgb floor_pixel(double x, double z) {
         return pixel(int(kSize / 2 + x * kPixelsPerUnit), int(kSize / 2 + z * kPixelsPerUnit));
@@ -246,10 +248,19 @@ class Shadow : public Render {
 };
 
 TEST_F(Shadow, VolumeDarkensTheFloorBehindTheModelOnly) {
+    check_volume(false);
+}
+
+// A model wound the other way round still casts its shadow.
+TEST_F(Shadow, InsideOutModelCastsTheSameShadow) {
+    check_volume(true);
+}
+
+void Shadow::check_volume(bool inside_out) {
     const float floor_lo[3] = {-5, -1, -5}, floor_hi[3] = {5, 0, 5};
     const float box_lo[3] = {-0.5f, 1, -0.5f}, box_hi[3] = {0.5f, 2, 0.5f};
     build_box(67, floor_lo, floor_hi, kGrey);
-    build_box(68, box_lo, box_hi, kRed);
+    build_box(68, box_lo, box_hi, kRed, inside_out);
 
     draw_scene(false);
     const Rgb lit_floor = floor_pixel(2, 0), box = floor_pixel(0, 0);
@@ -281,6 +292,46 @@ TEST_F(Shadow, FrameStepLeavesAPendingPass) {
     GLboolean mask[4];
     glGetBooleanv(GL_COLOR_WRITEMASK, mask);
     EXPECT_TRUE(mask[0]);
+}
+
+} // namespace
+
+namespace {
+
+void write_solid_png(const std::string& name, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    DecodedImage image;
+    image.width = image.height = 4;
+    for (int i = 0; i < 16; ++i)
+        image.pixels.insert(image.pixels.end(), {r, g, b, 255});
+    ASSERT_TRUE(WritePng((scratch_dir() / name).string().c_str(), image));
+}
+
+// A white textured quad from (x0, -1) to (x0 + 2, 1).
+std::string textured_quad(const std::string& name, int x0) {
+    std::string text = "DDDA 1.0\n4 0 0 1 0 1 1 0 1\n1\n255 255 255 4 0 0 1 1 2 2 3 3\n1\n4\n";
+    for (auto [x, y] :
+         {std::pair{x0, -1}, std::pair{x0 + 2, -1}, std::pair{x0 + 2, 1}, std::pair{x0, 1}})
+        text += std::to_string(x) + " " + std::to_string(y) + " 0\n";
+    return write_file(name, text);
+}
+
+TEST_F(Render, SceneListDrawsEachMeshWithItsOwnTextures) {
+    write_solid_png("red.png", 255, 0, 0);
+    write_solid_png("blue.png", 0, 0, 255);
+    textured_quad("left.ddd", -3);
+    textured_quad("right.ddd", 1);
+    const std::string list = write_file(
+        "two.ddw", ";DDW\n[textures]\ncount=2\n1=red.png\n2=blue.png\n[objects]\ncount=2\n"
+                   "1=left.ddd\n1ta=1\n1tb=1\n2=right.ddd\n2ta=2\n2tb=2\n");
+    ASSERT_EQ(LoadModel(list.c_str(), 69), 1);
+    ASSERT_NE(scene3d().slots[69].textures[1], 0u);
+    SetUp();
+    SetTexture3D(-1, -1);
+    DrawModel(69, 0);
+    const Rgb left = world_pixel(-2, 0), right = world_pixel(2, 0);
+    EXPECT_TRUE(left.r > 200 && left.b < 50) << left.r << " " << left.g << " " << left.b;
+    EXPECT_TRUE(right.b > 200 && right.r < 50) << right.r << " " << right.g << " " << right.b;
+    EXPECT_EQ(renderer().bound_slot, -1); // the caller's binding is restored
 }
 
 } // namespace

@@ -50,19 +50,21 @@ inline void add_face(const float c[3], const float e1[3], const float e2[3], std
     ObjNewStrip();
 }
 
-// A closed box from lo to hi, every face wound clockwise seen from outside.
-inline void build_box(int slot, const float lo[3], const float hi[3], std::uint32_t colour) {
+// A closed box from lo to hi, every face wound clockwise seen from outside
+// (counter-clockwise when inside_out).
+inline void build_box(int slot, const float lo[3], const float hi[3], std::uint32_t colour,
+                      bool inside_out = false) {
     const float dx = hi[0] - lo[0], dy = hi[1] - lo[1], dz = hi[2] - lo[2];
     const float X[3] = {dx, 0, 0}, Y[3] = {0, dy, 0}, Z[3] = {0, 0, dz};
     const float top[3] = {lo[0], hi[1], lo[2]}, right[3] = {hi[0], lo[1], lo[2]};
     const float front[3] = {lo[0], lo[1], hi[2]};
     ObjStart(slot);
-    add_face(top, X, Z, colour);
-    add_face(lo, Z, X, colour);
-    add_face(right, Z, Y, colour);
-    add_face(lo, Y, Z, colour);
-    add_face(front, Y, X, colour);
-    add_face(lo, X, Y, colour);
+    inside_out ? add_face(top, Z, X, colour) : add_face(top, X, Z, colour);
+    inside_out ? add_face(lo, X, Z, colour) : add_face(lo, Z, X, colour);
+    inside_out ? add_face(right, Y, Z, colour) : add_face(right, Z, Y, colour);
+    inside_out ? add_face(lo, Z, Y, colour) : add_face(lo, Y, Z, colour);
+    inside_out ? add_face(front, X, Y, colour) : add_face(front, Y, X, colour);
+    inside_out ? add_face(lo, Y, X, colour) : add_face(lo, X, Y, colour);
     ObjEnd();
 }
 
