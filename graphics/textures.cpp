@@ -103,6 +103,7 @@ void delete_texture(std::uint32_t& name) {
 
 bool ZiriZUDoriravu::MakeTexture(const DecodedImage& image, int x, int y, int w, int h,
                                  std::uint32_t* texture, std::uint32_t* mip_texture, bool font) {
+    if (!ready) return false; // no GL context to hold the texture
     if (w == 0) w = image.width - x;
     if (h == 0) h = image.height - y;
     GLint max_size = 0;
@@ -168,7 +169,7 @@ bool ZiriZUDoriravu::LoadSprite(const RtString& file, int slot, std::uint32_t ke
 }
 
 void ZiriZUDoriravu::GrabSprite(int slot, int x, int y, int w, int h) {
-    if (!graphics_valid_slot(slot) || w < 1 || h < 1) return;
+    if (!ready || !graphics_valid_slot(slot) || w < 1 || h < 1) return;
     SpriteSlot& s = slots[slot];
     int tw = graphics_pow2_at_least(w, 32), th = graphics_pow2_at_least(h, 32);
     if (s.texture == 0 || s.texture_width != tw || s.texture_height != th) {
