@@ -211,4 +211,23 @@ TEST(Characters, StandInTheirCellAndAreTextured) {
     }
 }
 
+// The texture's top rows (v near 0, where the stem and leaves sit) must be
+// wrapped round the top of the body, or the character stands on its head.
+TEST(Characters, WearTheirTextureTheRightWayUp) {
+    for (const char* file : {"pepper.ddd", "tomato.ddd", "corn.ddd"}) {
+        Loaded l = load(file);
+        ASSERT_TRUE(l.ok) << file;
+        double top_y = 0, low_y = 0;
+        int top_n = 0, low_n = 0;
+        for (const ExpandedVertex& v : l.mesh.frames[0].triangles) {
+            const float row = -v.v; // the file's v, 0 at the picture's top
+            if (row < 0.2f) top_y += v.position[1], ++top_n;
+            if (row > 0.6f && row < 0.85f) low_y += v.position[1], ++low_n;
+        }
+        ASSERT_GT(top_n, 0) << file;
+        ASSERT_GT(low_n, 0) << file;
+        EXPECT_GT(top_y / top_n, low_y / low_n + 0.2) << file;
+    }
+}
+
 } // namespace

@@ -45,7 +45,7 @@ Mesh build_block() {
 Mesh build_wall() {
     // Drawn scaled by 0.8 vertically at height 0: -0.625 becomes -0.5, the floor.
     return make_box({-0.5, -0.625, -0.5}, {0.5, 0.375, 0.5},
-                    {{135, 135, 150}, {180, 180, 195}, {135, 135, 150}, 0});
+                    {{125, 110, 100}, {170, 150, 125}, {125, 110, 100}, 0});
 }
 
 Mesh build_door_pivot() {

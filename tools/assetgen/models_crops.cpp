@@ -44,7 +44,7 @@ Mesh leaf_star(int points, double outer, double inner, double y, std::array<doub
     }
     Mesh m = make_prism(outline, y - 0.012, y + 0.012, kWhite, [uv](double, double) { return uv; });
     for (Vec3& p : m.positions)
-        p.y -= 1.4 * (p.x * p.x + p.z * p.z);
+        p.y -= 1.1 * (p.x * p.x + p.z * p.z);
     return m;
 }
 
@@ -58,9 +58,9 @@ Mesh build_pepper() {
     body.v_bottom = 0.99;
     body.profile = [](double t) {
         const double a = t * kPi;
-        double r = 0.36 * std::sin(a) * (1.08 - 0.2 * t);
+        double r = 0.42 * std::sin(a) * (1.08 - 0.2 * t);
         // Sunken round the stem at the top, and a little between the lobes below.
-        double y = 0.42 - 0.42 * std::cos(a) - 0.12 * bump(a, 0.45) + 0.06 * bump(kPi - a, 0.35);
+        double y = 0.48 + 0.48 * std::cos(a) - 0.13 * bump(a, 0.45) + 0.07 * bump(kPi - a, 0.35);
         return std::array<double, 2>{r, y};
     };
     // Four lobes, strongest towards the bottom.
@@ -71,10 +71,10 @@ Mesh build_pepper() {
     stand_on_origin(m);
     const double top = top_of(m);
     Mesh stem =
-        make_cylinder({0, top - 0.12, 0}, 0.045, 0.26, 10, kWhite, kGreenSwatchU, kGreenSwatchV);
+        make_cylinder({0, top - 0.12, 0}, 0.05, 0.28, 10, kWhite, kGreenSwatchU, kGreenSwatchV);
     rotate_z(stem, 8);
     m.append(stem);
-    m.append(leaf_star(5, 0.13, 0.05, top - 0.1, {kGreenSwatchU, kGreenSwatchV}));
+    m.append(leaf_star(5, 0.15, 0.06, top - 0.1, {kGreenSwatchU, kGreenSwatchV}));
     return m;
 }
 
@@ -86,14 +86,14 @@ Mesh build_tomato() {
     body.v_bottom = 0.99;
     body.profile = [](double t) {
         const double a = t * kPi;
-        double y = 0.33 - 0.31 * std::cos(a) - 0.06 * bump(a, 0.5) + 0.03 * bump(kPi - a, 0.4);
-        return std::array<double, 2>{0.4 * std::sin(a), y};
+        double y = 0.37 + 0.35 * std::cos(a) - 0.07 * bump(a, 0.5) + 0.03 * bump(kPi - a, 0.4);
+        return std::array<double, 2>{0.45 * std::sin(a), y};
     };
     body.bulge = [](double a, double t) { return 1 + 0.04 * std::cos(6 * a) * std::sin(t * kPi); };
     Mesh m = make_lathe(body);
     stand_on_origin(m);
     const double top = top_of(m);
-    m.append(leaf_star(6, 0.2, 0.06, top - 0.03, {kGreenSwatchU, kGreenSwatchV}));
+    m.append(leaf_star(6, 0.27, 0.08, top - 0.02, {kGreenSwatchU, kGreenSwatchV}));
     m.append(
         make_cylinder({0, top - 0.05, 0}, 0.03, 0.12, 8, kWhite, kGreenSwatchU, kGreenSwatchV));
     return m;
@@ -137,7 +137,7 @@ Mesh build_corn() {
         const double a = t * kPi;
         // Fuller at the bottom, rounded at the tip.
         return std::array<double, 2>{0.2 * std::sin(a) * (0.8 + 0.25 * t),
-                                     0.55 - 0.5 * std::cos(a)};
+                                     0.55 + 0.5 * std::cos(a)};
     };
     cob.bulge = [](double a, double t) { return 1 + 0.03 * std::cos(14 * a) * std::sin(t * kPi); };
     Mesh m = make_lathe(cob);

@@ -64,7 +64,7 @@ Image pepper() {
             const double edge = 0.09 + 0.02 * std::sin(2 * kPi * 10 * u);
             img.set(x, y, v < edge ? mix(kLeaf, red, (v - edge + 0.02) / 0.02) : red);
         }
-    draw_face(img, N * 0.42, 2.6, 1.3, {0, 0, 0, 0});
+    draw_face(img, N * 0.32, 2.6, 1.6, {0, 0, 0, 0});
     paint_green_band(img);
     return img;
 }
@@ -80,7 +80,7 @@ Image tomato() {
             // A paler, yellowish ring where the calyx sat.
             img.set(x, y, v < 0.1 ? mix({230, 150, 40, 255}, red, v / 0.1) : red);
         }
-    draw_face(img, N * 0.45, 3.4, 1.3, {255, 120, 120, 200});
+    draw_face(img, N * 0.36, 3.4, 1.5, {255, 120, 120, 200});
     paint_green_band(img);
     return img;
 }
