@@ -118,3 +118,28 @@ void gfx_write_png(const std::string& path, int w, int h, int channels,
     png_destroy_write_struct(&png, &info);
     std::fclose(file);
 }
+
+void gfx_write_png_raw(const std::string& path, int w, int h, int colour_type, int bit_depth,
+                       const std::vector<std::vector<std::uint8_t>>& rows,
+                       const std::vector<std::uint8_t>& palette,
+                       const std::vector<std::uint8_t>& trns) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_init_io(png, file);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), bit_depth,
+                 colour_type, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    std::vector<png_color> colours;
+    for (std::size_t i = 0; i + 2 < palette.size(); i += 3)
+        colours.push_back({palette[i], palette[i + 1], palette[i + 2]});
+    if (!colours.empty()) png_set_PLTE(png, info, colours.data(), static_cast<int>(colours.size()));
+    if (!trns.empty()) png_set_tRNS(png, info, trns.data(), static_cast<int>(trns.size()), nullptr);
+    png_write_info(png, info);
+    for (const auto& row : rows)
+        png_write_row(png, row.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    std::fclose(file);
+}

@@ -30,6 +30,12 @@ std::string gfx_temp_dir();
 void gfx_write_bmp(const std::string& path, int w, int h, int bits,
                    const std::vector<std::uint8_t>& rgba,
                    const std::vector<std::uint8_t>& palette = {});
+// Writes a PNG of any colour type and bit depth from packed rows (top row
+// first), with an optional palette (RGB triples) and transparency chunk.
+void gfx_write_png_raw(const std::string& path, int w, int h, int colour_type, int bit_depth,
+                       const std::vector<std::vector<std::uint8_t>>& rows,
+                       const std::vector<std::uint8_t>& palette = {},
+                       const std::vector<std::uint8_t>& trns = {});
 // Writes a PNG through libpng; `channels` 1 (grey), 3 (RGB) or 4 (RGBA),
 // bit depth 8 or 16 (16 repeats each byte).
 void gfx_write_png(const std::string& path, int w, int h, int channels,

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <png.h>
+
 #include <fstream>
 
 namespace {
@@ -108,6 +110,57 @@ TEST(Images, PngChannelsAndKey) {
     EXPECT_FALSE(DecodeImage(junk.c_str(), kTransparencyKey, img));
 }
 
+// Palette, low-depth grey and grey-with-alpha images are expanded to RGBA.
+TEST(Images, PngExpandsPalettesAndLowDepths) {
+    struct RawCase {
+        const char* name;
+        int type, depth;
+        std::vector<std::uint8_t> row; // two pixels
+        std::vector<std::uint8_t> palette, trns;
+        std::uint8_t expected[2][4];
+    };
+    const RawCase cases[] = {
+        {"palette_trns",
+         PNG_COLOR_TYPE_PALETTE,
+         8,
+         {0, 1},
+         {10, 20, 30, 255, 0, 128},
+         {100},
+         {{10, 20, 30, 100}, {255, 0, 128, 255}}},
+        {"palette_2bit",
+         PNG_COLOR_TYPE_PALETTE,
+         2,
+         {0x1 << 6 | 0x0 << 4},
+         {10, 20, 30, 40, 50, 60},
+         {},
+         {{40, 50, 60, 255}, {10, 20, 30, 255}}},
+        {"grey_1bit",
+         PNG_COLOR_TYPE_GRAY,
+         1,
+         {0x80},
+         {},
+         {},
+         {{255, 255, 255, 255}, {0, 0, 0, 255}}},
+        {"grey_alpha",
+         PNG_COLOR_TYPE_GRAY_ALPHA,
+         8,
+         {70, 0, 80, 200},
+         {},
+         {},
+         {{70, 70, 70, 0}, {80, 80, 80, 200}}},
+    };
+    for (const RawCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = gfx_temp_dir() + c.name + ".png";
+        gfx_write_png_raw(path, 2, 1, c.type, c.depth, {c.row}, c.palette, c.trns);
+        DecodedImage img;
+        ASSERT_TRUE(DecodePng(path.c_str(), kTransparencyKey, img));
+        for (int x = 0; x < 2; ++x)
+            for (int k = 0; k < 4; ++k)
+                EXPECT_EQ(texel(img, x, 0)[k], c.expected[x][k]) << "pixel " << x << " byte " << k;
+    }
+}
+
 struct SizeCase {
     int w, h, tw, th;
 };
@@ -125,8 +178,53 @@ TEST(Images, TexturesArePowersOfTwoAtLeastTwo) {
         EXPECT_EQ(s.texture_height, c.th);
         EXPECT_EQ(s.image_width, c.w);
         EXPECT_EQ(s.image_height, c.h);
-        EXPECT_NE(s.mip_texture, 0u);
+        ASSERT_NE(s.mip_texture, 0u);
+        // The mip texture has its whole chain down to 1 x 1.
+        glBindTexture(GL_TEXTURE_2D, s.mip_texture);
+        int levels = 0;
+        while ((c.tw >> levels) > 1 || (c.th >> levels) > 1)
+            ++levels;
+        GLint w = 0, h = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, levels, GL_TEXTURE_WIDTH, &w);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, levels, GL_TEXTURE_HEIGHT, &h);
+        EXPECT_EQ(w, 1);
+        EXPECT_EQ(h, 1);
     }
+}
+
+TEST(Images, BindSlotTexturesUsesBothUnits) {
+    gfx_fresh_frame();
+    std::string path = gfx_temp_dir() + "unit.png";
+    gfx_write_png(path, 2, 2, 4, solid(2, 2, 1, 2, 3));
+    ASSERT_EQ(LoadSprite(path.c_str(), 20), 1);
+    ASSERT_EQ(LoadSprite(path.c_str(), 21), 1);
+    ZiriZUDoriravu& r = renderer();
+    ASSERT_TRUE(gl_ext().multitexture());
+    auto bound = [](GLenum unit) {
+        gl_ext().glActiveTextureARB(unit);
+        GLint name = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
+        GLboolean on = glIsEnabled(GL_TEXTURE_2D);
+        gl_ext().glActiveTextureARB(GL_TEXTURE0_ARB);
+        return on ? static_cast<std::uint32_t>(name) : 0u;
+    };
+    // Two slots: the first on unit 1, the second on unit 0.
+    r.BindSlotTextures(20, 21, 0);
+    EXPECT_EQ(bound(GL_TEXTURE1_ARB), r.slots[20].texture);
+    EXPECT_EQ(bound(GL_TEXTURE0_ARB), r.slots[21].texture);
+    // One slot, mip texture: unit 1 off.
+    r.BindSlotTextures(20, -1, 1);
+    EXPECT_EQ(bound(GL_TEXTURE1_ARB), 0u);
+    EXPECT_EQ(bound(GL_TEXTURE0_ARB), r.slots[20].mip_texture);
+    // A name table maps slots to textures of its own.
+    const std::uint32_t table[] = {r.slots[21].mip_texture, r.slots[20].texture};
+    r.BindSlotTextures(0, 1, 0, table);
+    EXPECT_EQ(bound(GL_TEXTURE1_ARB), table[0]);
+    EXPECT_EQ(bound(GL_TEXTURE0_ARB), table[1]);
+    r.BindSlotTextures(-1, 1, 0);
+    EXPECT_EQ(bound(GL_TEXTURE0_ARB), 0u);
+    EXPECT_EQ(bound(GL_TEXTURE1_ARB), 0u);
+    r.BindSlotTextures(-1, -1, 0);
 }
 
 TEST(Images, FailedLoadLeavesTheSlotEmpty) {
