@@ -10,6 +10,7 @@
 #include "graphics/graphics.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -94,7 +95,10 @@ int main(int argc, char** argv) {
     bool idle = screenshot == "--idle";
     if (idle) screenshot.clear();
     EngineInit(nullptr, "Cropstack demo2d");
-    if (!RenderWindowOpen()) return 1;
+    if (!RenderWindowOpen()) {
+        std::fprintf(stderr, "demo2d: cannot open the window (is a display available?)\n");
+        return 1;
+    }
     make_ball_sprite();
     make_tile_sprite();
     Ball balls[kBallCount];
