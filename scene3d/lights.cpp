@@ -71,6 +71,44 @@ void turn_off(int n) {
     if (scene.light_mask == 0) glDisable(GL_LIGHTING);
 }
 
+// Lighting on, the light on with its mask bit, colour material for the
+// diffuse colour of both sides.
+void turn_on(int n) {
+    Dedazoza3Z& scene = scene3d();
+    glEnable(GL_LIGHTING);
+    glEnable(GLenum(GL_LIGHT0 + n));
+    scene.light_mask |= std::uint8_t(1u << n);
+    glEnable(GL_COLOR_MATERIAL);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
+}
+
+// Position, direction and colours by the kind of light the arguments ask for.
+void place_light(GLenum light, const float c[4], float pos[4], float dir[3], double angle,
+                 bool at_viewer, bool spot) {
+    const float no_specular[4] = {0, 0, 0, 1};
+    const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    const float* camera = scene3d().camera_matrix;
+    glLightfv(light, GL_DIFFUSE, c);
+    glLightf(light, GL_SPOT_CUTOFF, spot ? float(angle) : 180.0f);
+    if (at_viewer) {
+        const float eye_axis[4] = {0, 0, 1, 0};
+        set_in_world(light, GL_POSITION, eye_axis, identity);
+        glLightfv(light, GL_SPECULAR, no_specular);
+    } else if (angle == 180) {
+        float from[4] = {-dir[0], -dir[1], -dir[2], 0};
+        normalise(from);
+        set_in_world(light, GL_POSITION, from, camera);
+        glLightfv(light, GL_SPECULAR, no_specular);
+    } else {
+        set_in_world(light, GL_POSITION, pos, camera);
+        glLightfv(light, GL_SPECULAR, c);
+        if (spot) {
+            normalise(dir);
+            set_in_world(light, GL_SPOT_DIRECTION, dir, camera);
+        }
+    }
+}
+
 } // namespace
 
 void SetLight(double index, double colour, double x, double y, double z, double dx, double dy,
@@ -83,41 +121,15 @@ void SetLight(double index, double colour, double x, double y, double z, double 
         set_shadow_light(index, pos, c, angle);
         return;
     }
-    Dedazoza3Z& scene = scene3d();
-    const int n = int(index) % 8;
-    const GLenum light = GLenum(GL_LIGHT0 + n);
+    const int n = int(std::fmod(index, 8.0));
     if (angle == 0) {
         turn_off(n);
         return;
     }
-    glEnable(GL_LIGHTING);
-    glEnable(light);
-    scene.light_mask |= std::uint8_t(1u << n);
-    glEnable(GL_COLOR_MATERIAL);
-    glColorMaterial(GL_FRONT_AND_BACK, GL_DIFFUSE);
-    const float no_specular[4] = {0, 0, 0, 1};
-    const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    turn_on(n);
     const bool at_viewer = x == 0 && y == 0 && z == 0 && dx == 0 && dy == 0 && dz == 0;
     const bool spot = !at_viewer && angle > 0 && angle <= 90;
-    glLightfv(light, GL_DIFFUSE, c);
-    glLightf(light, GL_SPOT_CUTOFF, spot ? float(angle) : 180.0f);
-    if (at_viewer) {
-        const float eye_axis[4] = {0, 0, 1, 0};
-        set_in_world(light, GL_POSITION, eye_axis, identity);
-        glLightfv(light, GL_SPECULAR, no_specular);
-    } else if (angle == 180) {
-        float from[4] = {-dir[0], -dir[1], -dir[2], 0};
-        normalise(from);
-        set_in_world(light, GL_POSITION, from, scene.camera_matrix);
-        glLightfv(light, GL_SPECULAR, no_specular);
-    } else {
-        set_in_world(light, GL_POSITION, pos, scene.camera_matrix);
-        glLightfv(light, GL_SPECULAR, c);
-        if (spot) {
-            normalise(dir);
-            set_in_world(light, GL_SPOT_DIRECTION, dir, scene.camera_matrix);
-        }
-    }
+    place_light(GLenum(GL_LIGHT0 + n), c, pos, dir, angle, at_viewer, spot);
     if (engine().debug_flag) draw_light_marker(pos, dir, spot);
 }
 

@@ -86,47 +86,67 @@ void emit_volume(const std::vector<ExpandedVertex>& tri, const std::vector<std::
     glEnd();
 }
 
+// The shadow light in the mesh's own coordinates; false when the object
+// transform is flat and has no inverse.
+bool light_in_object_space(const float object[16], float light[4]) {
+    float inverse[16];
+    if (!mat4::invert(object, inverse)) return false;
+    const ShadowLight& shadow = scene3d().shadow;
+    const float world[4] = {shadow.position[0], shadow.position[1], shadow.position[2], 1};
+    mat4::transform(inverse, world, light);
+    return true;
+}
+
+// Volumes draw untextured and unlit; the caller's state comes back afterwards.
+class VolumeState {
+  public:
+    VolumeState()
+        : r_(renderer()), slot_(r_.bound_slot), second_(r_.bound_second_slot),
+          mip_(r_.bound_use_mip), table_(r_.bound_name_table), lighting_(glIsEnabled(GL_LIGHTING)),
+          culling_(glIsEnabled(GL_CULL_FACE)) {
+        r_.BindSlotTextures(-1, -1, 0);
+        glDisable(GL_LIGHTING);
+        glEnable(GL_CULL_FACE);
+        glStencilFunc(GL_ALWAYS, 0, ~0u);
+    }
+    ~VolumeState() {
+        glCullFace(GL_BACK);
+        if (!culling_) glDisable(GL_CULL_FACE);
+        if (lighting_) glEnable(GL_LIGHTING);
+        r_.BindSlotTextures(slot_, second_, mip_, table_);
+    }
+
+  private:
+    ZiriZUDoriravu& r_;
+    int slot_, second_, mip_;
+    const std::uint32_t* table_;
+    GLboolean lighting_, culling_;
+};
+
 } // namespace
 
 void DrawShadowVolume(MeshObject& mesh, const MeshFrame& frame) {
-    Dedazoza3Z& scene = scene3d();
     if (mesh.edge_table.size() != mesh.frames[0].triangles.size()) build_edge_table(mesh);
     const auto& tri = frame.triangles;
     if (tri.size() != mesh.frames[0].triangles.size() || tri.empty()) return;
-    float object[16], inverse[16];
+    float object[16], light[4];
     ObjectTransform(object);
-    if (!mat4::invert(object, inverse)) return; // a flattened object casts no volume
-    const float world[4] = {scene.shadow.position[0], scene.shadow.position[1],
-                            scene.shadow.position[2], 1};
-    float light[4];
-    mat4::transform(inverse, world, light);
+    if (!light_in_object_space(object, light)) return;
     std::vector<char> facing(tri.size() / 3);
     for (std::size_t t = 0; t < facing.size(); ++t)
         facing[t] = faces_light(&tri[3 * t], light);
-
     glMatrixMode(GL_MODELVIEW);
-    glLoadMatrixf(scene.camera_matrix);
+    glLoadMatrixf(scene3d().camera_matrix);
     glMultMatrixf(object);
-    ZiriZUDoriravu& r = renderer();
-    const int saved_slot = r.bound_slot, saved_second = r.bound_second_slot;
-    const int saved_mip = r.bound_use_mip;
-    const std::uint32_t* saved_table = r.bound_name_table;
-    r.BindSlotTextures(-1, -1, 0);
-    const GLboolean lighting = glIsEnabled(GL_LIGHTING);
-    const GLboolean culling = glIsEnabled(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_CULL_FACE);
-    glStencilFunc(GL_ALWAYS, 0, ~0u);
+    VolumeState state;
+    // Faces towards the viewer count up, faces away count down: pixels left
+    // non-zero lie inside a volume.
     glCullFace(GL_BACK);
     glStencilOp(GL_KEEP, GL_KEEP, GL_INCR);
     emit_volume(tri, mesh.edge_table, facing, light);
     glCullFace(GL_FRONT);
     glStencilOp(GL_KEEP, GL_KEEP, GL_DECR);
     emit_volume(tri, mesh.edge_table, facing, light);
-    glCullFace(GL_BACK);
-    if (!culling) glDisable(GL_CULL_FACE);
-    if (lighting) glEnable(GL_LIGHTING);
-    r.BindSlotTextures(saved_slot, saved_second, saved_mip, saved_table);
 }
 
 void ShadowPass(bool on) {
