@@ -39,6 +39,7 @@ void put_pixel(std::uint8_t* out, std::uint8_t r, std::uint8_t g, std::uint8_t b
 
 struct BmpLayout {
     std::int64_t width = 0, height = 0;
+    bool top_down = false; // negative height: rows stored top row first
     int bits = 0;
     std::size_t pixel_offset = 0, palette_offset = 0, stride = 0;
 };
@@ -48,8 +49,9 @@ bool read_layout(const std::string& bytes, BmpLayout& l) {
     l.pixel_offset = read_u32(bytes, 10);
     std::uint32_t info_size = read_u32(bytes, 14);
     l.width = static_cast<std::int32_t>(read_u32(bytes, 18));
-    // Rows are always taken bottom-up; the sign of the height is ignored.
-    l.height = std::llabs(static_cast<std::int32_t>(read_u32(bytes, 22)));
+    std::int32_t stored_height = static_cast<std::int32_t>(read_u32(bytes, 22));
+    l.top_down = stored_height < 0;
+    l.height = std::llabs(stored_height);
     l.bits = read_u16(bytes, 28);
     if (l.bits != 8 && l.bits != 24 && l.bits != 32) return false;
     if (l.width <= 0 || l.height <= 0 || l.width > kMaxImageSide || l.height > kMaxImageSide)
@@ -75,10 +77,10 @@ bool DecodeBmp(const RtString& file, std::uint32_t key, DecodedImage& out) {
     std::size_t palette_entries =
         l.pixel_offset > l.palette_offset ? (l.pixel_offset - l.palette_offset) / 4 : 0;
     for (std::int64_t row = 0; row < l.height; ++row) {
-        // Stored bottom row first; the decoded image starts with the top row.
+        // Usually stored bottom row first; the decoded image starts with the top row.
         const std::uint8_t* src = data + l.pixel_offset + static_cast<std::size_t>(row) * l.stride;
-        std::uint8_t* dst =
-            &out.pixels[static_cast<std::size_t>((l.height - 1 - row) * l.width * 4)];
+        std::uint8_t* dst = &out.pixels[static_cast<std::size_t>(
+            (l.top_down ? row : l.height - 1 - row) * l.width * 4)];
         for (std::int64_t x = 0; x < l.width; ++x, dst += 4) {
             if (l.bits == 8) {
                 std::size_t index = src[x];

@@ -6,6 +6,7 @@
 
 #include <png.h>
 
+#include <cstring>
 #include <fstream>
 
 namespace {
@@ -49,6 +50,25 @@ TEST(Images, BmpRowsTopFirstAndFileAlphaIgnored) {
     EXPECT_EQ(texel(img, 0, 0)[3], 255);
     EXPECT_EQ(texel(img, 1, 1)[2], 255);
     EXPECT_EQ(texel(img, 1, 1)[3], 255);
+}
+
+TEST(Images, TopDownBmpIsNotFlipped) {
+    std::vector<std::uint8_t> px = {255, 0, 0, 255, 0, 0, 255, 255}; // red above blue
+    std::string path = gfx_temp_dir() + "topdown.bmp";
+    gfx_write_bmp(path, 1, 2, 24, px);
+    // Same file with the rows swapped and the height negated.
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    std::string rows = bytes.substr(54);
+    bytes = bytes.substr(0, 54) + rows.substr(4, 4) + rows.substr(0, 4);
+    std::int32_t negative = -2;
+    std::memcpy(&bytes[22], &negative, 4);
+    std::ofstream(path, std::ios::binary) << bytes;
+    DecodedImage img;
+    ASSERT_TRUE(DecodeBmp(path.c_str(), kTransparencyKey, img));
+    EXPECT_EQ(img.height, 2);
+    EXPECT_EQ(texel(img, 0, 0)[0], 255);
+    EXPECT_EQ(texel(img, 0, 1)[2], 255);
 }
 
 TEST(Images, BmpPaletteAndRefusals) {
