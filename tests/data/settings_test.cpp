@@ -93,7 +93,8 @@ TEST_F(Settings, OptionsAreTogglesWithTheirChoices) {
         const auto choices = toggle_choices(e.type);
         EXPECT_EQ(choices.size(), expected[i]) << e.name;
         EXPECT_EQ(e.value, "0") << e.name;
-        // The box is 30 characters wide: name, the longest choice in brackets, borders.
+        // The menu box holds at least 30 characters at 640 pixels: the name, the
+        // longest choice in brackets and the borders must fit.
         for (const std::string& c : choices)
             EXPECT_LE(e.name.size() + c.size() + 5, 30u) << e.name << " [" << c << "]";
     }
