@@ -64,6 +64,18 @@ TEST_F(Render, ModelLandsWhereTheCameraSays) {
     EXPECT_FALSE(is_red(world_pixel(0, 2)));
 }
 
+TEST_F(Render, Make3DDrawsIntoTheCurrentViewport) {
+    renderer().SetViewport2D(kSize / 2, 0, kSize / 2, kSize / 2); // top-right quarter
+    Make3D(1, 100, 45);
+    SetCamera(0, 0, 10, 0, 0, 0);
+    build_quad(60, -0.5f, -0.5f, 0.5f, 0.5f, kRed);
+    DrawModel(60, 0);
+    EXPECT_TRUE(is_red(pixel(kSize * 3 / 4, kSize / 4)));
+    EXPECT_FALSE(is_red(pixel(kSize / 2, kSize / 2)));
+    End3D();
+    EXPECT_EQ(renderer().viewport_width, kSize); // back to the whole screen
+}
+
 TEST_F(Render, TransformsActScaleThenRotationsInOrderThenTranslation) {
     const float lo[3] = {0, -0.2f, -0.2f}, hi[3] = {1, 0.2f, 0.2f};
     build_box(61, lo, hi, kRed); // a bar along +x
@@ -282,6 +294,28 @@ void Shadow::check_volume(bool inside_out) {
     GLint stencil = -1;
     glReadPixels(kSize / 2, kSize / 2, 1, 1, GL_STENCIL_INDEX, GL_INT, &stencil);
     EXPECT_EQ(stencil, 0);
+}
+
+// A light just above a box that sits away from its model's origin: only the
+// faces that really look at the light outline the volume, so the shadow
+// reaches out to where the light grazes the top edges.
+TEST_F(Shadow, NearLightShadowFollowsTheFacesThatSeeIt) {
+    const float floor_lo[3] = {-5, -1, -5}, floor_hi[3] = {15, 0, 5};
+    const float box_lo[3] = {2, 1, -0.5f}, box_hi[3] = {3, 2, 0.5f};
+    build_box(67, floor_lo, floor_hi, kGrey);
+    build_box(68, box_lo, box_hi, kRed);
+    SetCameraUp(0, 0, -1);
+    SetCamera(6, 10, 0, 6, 0, 0);
+    SetCulling(1);
+    DrawModel(67, 0);
+    DrawModel(68, 0);
+    SetLight(-3, 0, 2.5, 2.5, 0, 0, -1, 0, 360);
+    DrawModel(68, 0);
+    End3D();
+    // The top edge at x = 3 throws its shadow to x = 5 on the floor.
+    const Rgb inside = floor_pixel(4.2 - 6, 0), outside = floor_pixel(5.8 - 6, 0);
+    EXPECT_NEAR(inside.r, 0xC0 / 2, 2);
+    EXPECT_EQ(outside.r, 0xC0);
 }
 
 TEST_F(Shadow, FrameStepLeavesAPendingPass) {
