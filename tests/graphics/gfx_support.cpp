@@ -40,6 +40,10 @@ std::string gfx_temp_dir() {
             (std::filesystem::temp_directory_path() / ("cropstack_gfx_" + std::to_string(getpid())))
                 .string();
         std::filesystem::create_directories(dir);
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(dir, ignored);
+        });
     }
     return dir + "/";
 }
