@@ -45,6 +45,13 @@ int count(const auto& array) {
     return static_cast<int>(rt_bounds(array, 0));
 }
 
+// Sizing an array to nothing gives it fresh storage, so an empty list is only
+// assigned when it is not empty already.
+template <class T> void copy_array(RtArray<T>& to, const RtArray<T>& from) {
+    if (rt_bounds(from, 0) == 0 && rt_bounds(to, 0) == 0) return;
+    rt_array_assign(to, from);
+}
+
 } // namespace
 
 GameValues& game_values() {
@@ -143,6 +150,19 @@ void undo_last(BoardState& board) {
     }
     rt_delete_at(board.undo_stack, n - 1);
     rebuild_occupancy(board);
+}
+
+void copy_board_position(BoardState& to, const BoardState& from) {
+    copy_array(to.blocks, from.blocks);
+    copy_array(to.walls, from.walls);
+    copy_array(to.doors, from.doors);
+    copy_array(to.characters, from.characters);
+    to.exit = from.exit;
+    copy_array(to.occupancy, from.occupancy);
+    copy_array(to.terrain, from.terrain);
+    to.fade_timer = from.fade_timer;
+    to.current_character = from.current_character;
+    to.level_number = from.level_number;
 }
 
 void advance_board(BoardState& board, double step) {

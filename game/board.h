@@ -146,6 +146,12 @@ double find_block(const BoardState& board, double x, double y);
 void push_snapshot(BoardState& board);
 void undo_last(BoardState& board);
 
+// Makes `to` the same position as `from`: everything the rules change (lists,
+// grids, exit, fade timer, current character, level number), but neither the
+// controls nor the undo stack. Reuses the storage `to` already has, so
+// search tools can copy positions without allocating.
+void copy_board_position(BoardState& to, const BoardState& from);
+
 // One frame's animation of a board: doors, blocks, characters (with their
 // hop) and the exit, each by step cells (step = frame time / 150 ms).
 void advance_board(BoardState& board, double step);
@@ -161,7 +167,8 @@ void finish_animations(BoardState& board);
 void input_step(BoardState& board);
 // The step itself for a direction given directly (dx, dy each -1, 0 or 1;
 // horizontal wins). Returns 1 when the board changed (something started to
-// move or a character left through the exit), else 0.
+// move or a character left through the exit), else 0. A board whose fade
+// timer is positive (level complete or restarting) takes no steps.
 double step_character(BoardState& board, double dx, double dy);
 // 1 if the block starts to move one cell by (dx, dy), else 0.
 double try_push_block(BoardState& board, double block, double dx, double dy);

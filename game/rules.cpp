@@ -85,8 +85,11 @@ void leave_through_exit(BoardState& board, int dx, int dy) {
         board.current_character = std::max(index - 1, 0);
         return;
     }
-    // The last character: the level is complete and the flag moves on.
-    if (board.fade_timer == 0) board.fade_timer = 0.00001;
+    // The last character: the level is complete and the flag moves on. This
+    // holds while the iris is still opening too; waiting for a timer of
+    // exactly 0 would lose the completion and leave the flag a cell further
+    // on, perhaps inside a wall.
+    if (board.fade_timer <= 0) board.fade_timer = 0.00001;
     Mover& c = current_mover(board);
     c.pending_dx = dx;
     c.pending_dy = dy;
@@ -153,7 +156,8 @@ void input_step(BoardState& board) {
 }
 
 double step_character(BoardState& board, double dx, double dy) {
-    if (count(board.characters) == 0) return 0;
+    // A completed level takes no more steps while its iris closes.
+    if (count(board.characters) == 0 || board.fade_timer > 0) return 0;
     if (dx != 0) dy = 0;
     if (dx == 0 && dy == 0) return 0;
     Mover& c = current_mover(board);

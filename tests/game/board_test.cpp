@@ -105,18 +105,8 @@ TEST(Board, DropWaitsForTheSlideAndSoundsOnce) {
 }
 
 TEST(Board, UndoWithNothingRecordedChangesNothing) {
-    BoardState board = board_from_picture({"#####", "#1B.#", "#####"});
+    BoardState board = board_from_picture("#####/#1B.#/#####");
     std::string before = board_text(board);
     undo_last(board);
     EXPECT_EQ(board_text(board), before);
-}
-
-TEST(Board, FindBlockSkipsSunkBlocks) {
-    BoardState board = empty_board();
-    add_box(board.blocks, 3, 3, 1, 1, -1);
-    add_box(board.blocks, 1, 1, 1, 1);
-    add_box(board.blocks, 3, 3, 2, 2);
-    EXPECT_EQ(find_block(board, 4, 4), 2);
-    EXPECT_EQ(find_block(board, 3, 3), 2);
-    EXPECT_EQ(find_block(board, 1, 1), 1);
 }

@@ -71,6 +71,17 @@ double next_level_number() {
     return ++n;
 }
 
+std::vector<std::string> rows(const std::string& picture) {
+    std::vector<std::string> result(1);
+    for (char c : picture) {
+        if (c == '/')
+            result.emplace_back();
+        else
+            result.back() += c;
+    }
+    return result;
+}
+
 std::vector<std::string> level_lines(const std::vector<std::string>& picture,
                                      const std::string& extra_blocks) {
     std::string walls, blocks = extra_blocks, doors;

@@ -41,12 +41,19 @@ inline void write_level(double number, const std::vector<std::string>& lines) {
 std::vector<std::string> level_lines(const std::vector<std::string>& picture,
                                      const std::string& extra_blocks = "");
 
+// Picture rows from one text with the rows separated by '/'.
+std::vector<std::string> rows(const std::string& picture);
+
 // A board loaded through load_level from the lines, with its occupancy grid
 // built, as start_level leaves it. Fails the test when the level is refused.
 BoardState load_board(const std::vector<std::string>& lines);
 inline BoardState board_from_picture(const std::vector<std::string>& picture,
                                      const std::string& extra_blocks = "") {
     return load_board(level_lines(picture, extra_blocks));
+}
+inline BoardState board_from_picture(const std::string& picture,
+                                     const std::string& extra_blocks = "") {
+    return board_from_picture(rows(picture), extra_blocks);
 }
 
 // Every PlaySound slot since the recorder was made.
