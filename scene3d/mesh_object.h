@@ -26,7 +26,7 @@ inline constexpr std::uint32_t kLastColour = 0xFFFFFFFBu;
 struct PackedVertex {
     std::uint8_t x = 0, y = 0, z = 0;
     std::uint8_t normal = 0;        // index into kNormalTable
-    std::uint16_t colour = 0;       // index into the mesh's palette
+    std::uint32_t colour = 0;       // index into the mesh's palette
     std::uint8_t direction[2] = {}; // two further normal-table indices (files leave them 0)
 };
 

@@ -78,12 +78,12 @@ static std::uint8_t pack_coordinate(const MeshFrame& frame, int k, float value) 
 }
 
 void PackMesh(MeshObject& mesh) {
-    std::unordered_map<std::uint32_t, std::uint16_t> palette_index;
+    std::unordered_map<std::uint32_t, std::uint32_t> palette_index;
     mesh.palette.clear();
     auto colour_slot = [&](std::uint32_t value) {
         auto found = palette_index.find(value);
         if (found != palette_index.end()) return found->second;
-        const auto index = std::uint16_t(mesh.palette.size());
+        const auto index = std::uint32_t(mesh.palette.size());
         mesh.palette.push_back(value);
         palette_index.emplace(value, index);
         return index;

@@ -145,6 +145,9 @@ class TokenReader {
     std::size_t pos_ = 0;
 };
 
+// Far above any real model; keeps a small damaged file from asking for gigabytes.
+constexpr std::size_t kMaxMeshVertices = std::size_t(1) << 22;
+
 struct TextPolygon {
     std::uint32_t colour = 0;
     std::vector<std::size_t> vertex, texcoord;
@@ -239,6 +242,12 @@ bool ReadTextMesh(MeshObject& mesh, const std::vector<std::uint8_t>& bytes, cons
         if (!read_polygon(in, polygons.back())) return fail(error, "short polygon");
     }
     if (!in.count(count)) return fail(error, "bad frame count");
+    std::size_t per_frame = polygons.size();
+    for (const TextPolygon& poly : polygons)
+        per_frame += poly.vertex.size();
+    // Every frame repeats all polygons, so a short file could otherwise ask
+    // for more memory than any model needs.
+    if (count > 0 && per_frame > kMaxMeshVertices / count) return fail(error, "mesh too large");
     for (std::size_t f = 0; f < count; ++f) {
         std::vector<TextVertex> verts;
         if (!read_text_vertices(in, version >= 1.1, verts)) return fail(error, "short frame");

@@ -11,7 +11,7 @@ void WalkTriangles(const MeshObject& mesh, const MeshFrame& frame, Visit visit) 
     int count = 0;
     int parity = 0;
     for (std::size_t i = 0; i < frame.packed.size(); ++i) {
-        const std::uint16_t c = frame.packed[i].colour;
+        const std::uint32_t c = frame.packed[i].colour;
         const std::uint32_t value = c < mesh.palette.size() ? mesh.palette[c] : 0;
         if (value >= kMarkerFan) {
             kind = value;

@@ -32,6 +32,7 @@ ModelSlot* Dedazoza3Z::Slot(double number) {
 
 void Dedazoza3Z::EmptySlot(int slot) {
     ModelSlot& s = slots[std::size_t(slot)];
+    if (building_slot == slot) building_slot = -1; // a model being built here is gone with the slot
     for (auto& mesh : s.meshes)
         mesh->Clear();
     s.meshes.clear();

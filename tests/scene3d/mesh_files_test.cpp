@@ -79,6 +79,12 @@ TEST(TextMesh, RefusesDamagedFiles) {
         MeshObjectX mesh;
         EXPECT_FALSE(ReadTextMesh(mesh, bytes_of(c.text), nullptr)) << c.name;
     }
+    // Two million frames of one triangle are refused before any is stored.
+    MeshObjectX mesh;
+    const char* error = "";
+    EXPECT_FALSE(
+        ReadTextMesh(mesh, bytes_of("DDDA 1.0 0 1 9 9 9 3 0 0 0 0 0 0 2000000 1 0 0 0"), &error));
+    EXPECT_STREQ(error, "mesh too large");
 }
 
 TEST(Packing, AxisWithEqualCoordinatesGetsScaleOne) {
