@@ -206,7 +206,13 @@ TEST(Frame, EngineInitStartsInTheProgramDirectory) {
     EXPECT_STREQ(plat_video_title(), "engine test");
     EXPECT_EQ(rt_get_current_dir().str(), rt_program_dir().str());
     EXPECT_EQ(engine().current_font, 0);
-    EXPECT_EQ(renderer().slots[kFontSlotBase].image_width, 128);
+    // Font 0 is "smalfont.bmp" beside the program, or the built-in font.
+    bool font_file = rt_file_exists(rt_program_dir() + "smalfont.bmp") != 0;
+    DecodedImage file_font;
+    int expected_width = font_file && DecodeBmp(rt_program_dir() + "smalfont.bmp", 0, file_font)
+                             ? file_font.width
+                             : 128;
+    EXPECT_EQ(renderer().slots[kFontSlotBase].image_width, expected_width);
     EXPECT_EQ(engine().paused, 0);
     EXPECT_LT(TotalTime(), 1000);
     std::ifstream log(rt_log_path().str());
