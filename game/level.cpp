@@ -171,6 +171,16 @@ void mark_fixed(const DecodedLevel& level, Reach& r) {
         const DoorRecord& d = rt_index(level.doors, i);
         r.fixed[static_cast<int>(d.m.x)][static_cast<int>(d.m.y)] = true;
     }
+    // Door arms and the exit are written over walls in the occupancy grid, so
+    // a character can walk into them wherever they stand.
+    static constexpr int kDx[4] = {0, 1, 0, -1}, kDy[4] = {-1, 0, 1, 0};
+    for (int i = 0; i < count(level.doors); ++i) {
+        const DoorRecord& d = rt_index(level.doors, i);
+        for (int k = 0; k < 4; ++k)
+            if (rt_index(d.arms, k) != 0)
+                r.fixed[static_cast<int>(d.m.x) + kDx[k]][static_cast<int>(d.m.y) + kDy[k]] = false;
+    }
+    r.fixed[static_cast<int>(level.exit.x)][static_cast<int>(level.exit.y)] = false;
 }
 
 bool flood(const DecodedLevel& level, Reach& r, std::string& reason) {

@@ -104,6 +104,7 @@ TEST(Level, BadFilesAreRefusedAndTheBoardKept) {
         {"exit beyond the grid", {walls, "x", "x", "BBAAAAAAZZ", "T"}},
         {"terrain past the last row", {walls, "x", "x", people, "zzzzzzzzzzzzzzzz"}},
         {"open to the edge", {"AACA", "x", "x", people, "T"}},
+        {"exit in the wall round the character", {walls, "x", "x", "BBAAAAAACBAA", "T"}},
         {"block inside a wall", {walls, "ABAB", "x", people, "T"}},
         {"door turning off the grid", {"AAEAADEDEAEDABAB", "x", "ACB", people, "T"}},
     };

@@ -145,11 +145,12 @@ TEST(Rules, TurnSenseFollowsThePush) {
         const char* picture;
         int key;
         std::vector<double> arms;
+        double facing;
     } cases[] = {
-        {"#######/#.1|..#/#..+..#/#.....#/#######", kRight, {0, 1, 0, 0}},
-        {"#######/#..|1.#/#..+..#/#.....#/#######", kLeft, {0, 0, 0, 1}},
-        {"#######/#.....#/#..+-.#/#...1.#/#######", kUp, {1, 0, 0, 0}},
-        {"#######/#...1.#/#..+-.#/#.....#/#######", kDown, {0, 0, 1, 0}},
+        {"#######/#.1|..#/#..+..#/#.....#/#######", kRight, {0, 1, 0, 0}, 0},
+        {"#######/#..|1.#/#..+..#/#.....#/#######", kLeft, {0, 0, 0, 1}, 180},
+        {"#######/#.....#/#..+-.#/#...1.#/#######", kUp, {1, 0, 0, 0}, -90},
+        {"#######/#...1.#/#..+-.#/#.....#/#######", kDown, {0, 0, 1, 0}, 90},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.picture);
@@ -157,6 +158,7 @@ TEST(Rules, TurnSenseFollowsThePush) {
         Player player(board);
         player.press(c.key);
         EXPECT_EQ(arms(board), c.arms) << board_text(board);
+        EXPECT_NEAR(rt_index(board.characters, 0).m.angle, c.facing, 1e-4);
     }
 }
 
