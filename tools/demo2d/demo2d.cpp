@@ -79,11 +79,14 @@ void draw_frame(Ball* balls, double t, double frame_ms) {
         DrawSprite(kBallSlot, b.x, b.y);
     }
     SetAlphaMode(0);
-    DrawLine(10, 30, 630, 30, 0xffffff);
+    // Lines of text are spaced by the current font's glyph height.
+    double gw = 0, gh = 0;
+    GetFontSize(&gw, &gh);
+    DrawLine(10, 12 + gh, 630, 12 + gh, 0xffffff);
     FillRect(10, 450, 10 + static_cast<int>(std::fmod(t / 10, 620)), 460, 0x00c0ff);
     Print("Cropstack 2D layer demo", 10, 10);
-    Print(RtString("Frame time ") + rt_format(0, 1, frame_ms) + " ms", 10, 40);
-    Print("Sprites, polygons, lines and text. Escape ends.", 10, 60);
+    Print(RtString("Frame time ") + rt_format(0, 1, frame_ms) + " ms", 10, 16 + gh);
+    Print("Escape ends.", 10, 20 + 2 * gh);
 }
 
 } // namespace
