@@ -78,7 +78,7 @@ const Shape kShapes[] = {
     {"door.ddd", {-0.2f, -0.5f, -0.2f}, {0.2f, 0.65f, 0.2f}, false, false, 1000},
     // An arm, drawn at the neighbouring cell; reaches back to the pivot at -1.
     {"doorswing.ddd", {-0.84f, -0.45f, -0.07f}, {0.45f, 0.3f, 0.07f}, false, false, 200},
-    {"flag.ddd", {-0.26f, 0, -0.26f}, {0.78f, 1.43f, 0.26f}, false, true, 2000},
+    {"flag.ddd", {-0.26f, 0, -0.26f}, {0.88f, 1.43f, 0.26f}, false, true, 2000},
 };
 
 class ModelShape : public ::testing::TestWithParam<Shape> {};

@@ -65,7 +65,7 @@ namespace {
 // The flag's cloth: a thin wavy slab in checks, both sides drawn.
 Mesh flag_cloth() {
     constexpr int kCols = 6, kRows = 3;
-    constexpr double x0 = 0.03, x1 = 0.78, y0 = 0.86, y1 = 1.28, half = 0.015;
+    constexpr double x0 = 0.03, x1 = 0.88, y0 = 0.8, y1 = 1.3, half = 0.015;
     Mesh m;
     const int uv = m.add_uv(0, 0);
     auto wave = [](double x) { return 0.07 * std::sin(x * 7.5); };
@@ -91,27 +91,27 @@ Mesh flag_cloth() {
                                 {back[r][c + 1], uv}});
         }
     }
+    // The faces are smooth on each side; the rims get their own flat
+    // vertices, so the thin edge does not bend the faces' normals.
+    smooth_normals(m);
     // Rims close the slab so it casts a proper shadow.
     const Rgb rim{200, 200, 200};
+    auto add_rim = [&](int a, int b, int c, int d) {
+        const Vec3 n =
+            normalised(cross(m.positions[b] - m.positions[a], m.positions[c] - m.positions[a]));
+        std::vector<Corner> corners;
+        for (int v : {a, b, c, d})
+            corners.push_back({m.add_vertex(m.positions[v], n), uv});
+        m.add_polygon(rim, corners);
+    };
     for (int c = 0; c < kCols; ++c) {
-        m.add_polygon(
-            rim,
-            {{front[0][c], uv}, {back[0][c], uv}, {back[0][c + 1], uv}, {front[0][c + 1], uv}});
-        m.add_polygon(rim, {{front[kRows][c], uv},
-                            {front[kRows][c + 1], uv},
-                            {back[kRows][c + 1], uv},
-                            {back[kRows][c], uv}});
+        add_rim(front[0][c], back[0][c], back[0][c + 1], front[0][c + 1]);
+        add_rim(front[kRows][c], front[kRows][c + 1], back[kRows][c + 1], back[kRows][c]);
     }
     for (int r = 0; r < kRows; ++r) {
-        m.add_polygon(
-            rim,
-            {{front[r][0], uv}, {front[r + 1][0], uv}, {back[r + 1][0], uv}, {back[r][0], uv}});
-        m.add_polygon(rim, {{front[r][kCols], uv},
-                            {back[r][kCols], uv},
-                            {back[r + 1][kCols], uv},
-                            {front[r + 1][kCols], uv}});
+        add_rim(front[r][0], front[r + 1][0], back[r + 1][0], back[r][0]);
+        add_rim(front[r][kCols], back[r][kCols], back[r + 1][kCols], front[r + 1][kCols]);
     }
-    smooth_normals(m);
     return m;
 }
 

@@ -86,16 +86,17 @@ Mesh build_tomato() {
     body.v_bottom = 0.99;
     body.profile = [](double t) {
         const double a = t * kPi;
-        double y = 0.37 + 0.35 * std::cos(a) - 0.07 * bump(a, 0.5) + 0.03 * bump(kPi - a, 0.4);
+        double y = 0.37 + 0.35 * std::cos(a) - 0.035 * bump(a, 0.5) + 0.03 * bump(kPi - a, 0.4);
         return std::array<double, 2>{0.45 * std::sin(a), y};
     };
     body.bulge = [](double a, double t) { return 1 + 0.04 * std::cos(6 * a) * std::sin(t * kPi); };
     Mesh m = make_lathe(body);
     stand_on_origin(m);
-    const double top = top_of(m);
-    m.append(leaf_star(6, 0.27, 0.08, top - 0.02, {kGreenSwatchU, kGreenSwatchV}));
-    m.append(
-        make_cylinder({0, top - 0.05, 0}, 0.03, 0.12, 8, kWhite, kGreenSwatchU, kGreenSwatchV));
+    // The lathe's first vertex is its top pole, the bottom of the little dip
+    // the leaves sit in; they must clear the rim around it to be seen.
+    const double pole = m.positions[0].y;
+    m.append(leaf_star(6, 0.27, 0.08, pole + 0.05, {kGreenSwatchU, kGreenSwatchV}));
+    m.append(make_cylinder({0, pole, 0}, 0.03, 0.13, 8, kWhite, kGreenSwatchU, kGreenSwatchV));
     return m;
 }
 
