@@ -152,9 +152,9 @@ bool decode_terrain(const RtString& line, RtArray<double>& terrain, std::string&
 
 // Cells a character might ever stand on: everything connected to a start
 // cell except walls and door pivots (blocks move, holes fill, doors turn).
-// Those cells, their neighbours and the ground that blocks and door arms
-// reached from them can cover must lie inside the grid; a border of walls
-// ensures it.
+// Every step of a character, a block or a door arm goes from such a cell to
+// a neighbour of one, so those cells keeping their neighbours inside the grid
+// keeps every index of the rules inside it; a border of walls ensures it.
 struct Reach {
     bool fixed[kBoardWidth][kBoardHeight] = {};
     bool reached[kBoardWidth][kBoardHeight] = {};
