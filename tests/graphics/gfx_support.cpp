@@ -96,31 +96,20 @@ void gfx_write_bmp(const std::string& path, int w, int h, int bits,
     std::ofstream(path, std::ios::binary) << f;
 }
 
+// Packs the samples into rows (16-bit samples repeat each byte) for the raw writer.
 void gfx_write_png(const std::string& path, int w, int h, int channels,
                    const std::vector<std::uint8_t>& samples, int bit_depth) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_init_io(png, file);
     int type = channels == 1   ? PNG_COLOR_TYPE_GRAY
                : channels == 3 ? PNG_COLOR_TYPE_RGB
                                : PNG_COLOR_TYPE_RGB_ALPHA;
-    png_set_IHDR(png, info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), bit_depth,
-                 type, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
     int bytes = bit_depth / 8;
-    std::vector<png_byte> row(static_cast<std::size_t>(w * channels * bytes));
-    for (int y = 0; y < h; ++y) {
+    std::vector<std::vector<std::uint8_t>> rows(static_cast<std::size_t>(h));
+    for (int y = 0; y < h; ++y)
         for (int i = 0; i < w * channels; ++i)
-            for (int b = 0; b < bytes; ++b)
-                row[static_cast<std::size_t>(i * bytes + b)] =
-                    samples[static_cast<std::size_t>(y * w * channels + i)];
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
+            rows[static_cast<std::size_t>(y)].insert(
+                rows[static_cast<std::size_t>(y)].end(), static_cast<std::size_t>(bytes),
+                samples[static_cast<std::size_t>(y * w * channels + i)]);
+    gfx_write_png_raw(path, w, h, type, bit_depth, rows);
 }
 
 void gfx_write_png_raw(const std::string& path, int w, int h, int colour_type, int bit_depth,
