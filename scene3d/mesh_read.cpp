@@ -53,7 +53,7 @@ bool read_frame_block(MeshObject& mesh, ByteReader& in, bool decode_now, const c
         return fail(error, "more vertices than texture coordinates");
     frame.packed.resize(std::size_t(n));
     for (PackedVertex& p : frame.packed) {
-        std::uint8_t b[5];
+        std::uint8_t b[5] = {};
         in.read(b, 5);
         if (b[3] >= kNormalCount) return fail(error, "normal index outside the table");
         if (b[4] >= mesh.palette.size()) return fail(error, "colour index outside the palette");

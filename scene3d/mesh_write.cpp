@@ -6,9 +6,10 @@
 namespace {
 
 template <class T> void put(std::vector<std::uint8_t>& out, T value) {
-    std::uint8_t b[sizeof(T)];
-    std::memcpy(b, &value, sizeof(T)); // little-endian machines only, like the reader
-    out.insert(out.end(), b, b + sizeof(T));
+    // Little-endian machines only, like the reader.
+    const std::size_t at = out.size();
+    out.resize(at + sizeof(T));
+    std::memcpy(out.data() + at, &value, sizeof(T));
 }
 
 } // namespace
@@ -33,8 +34,8 @@ bool WritePackedMesh(const MeshObject& mesh, std::vector<std::uint8_t>& bytes) {
         for (float f : frame.scale)
             put(bytes, f);
         for (const PackedVertex& p : frame.packed) {
-            const std::uint8_t b[5] = {p.x, p.y, p.z, p.normal, std::uint8_t(p.colour)};
-            bytes.insert(bytes.end(), b, b + 5);
+            for (std::uint8_t b : {p.x, p.y, p.z, p.normal, std::uint8_t(p.colour)})
+                bytes.push_back(b);
         }
     }
     return true;
