@@ -147,6 +147,8 @@ void EngineInit(void* instance, const RtString& title) {
     else
         r.EnterWindowed();
     InputSetup(input_devices(), e.window, instance, e.exclusive_input);
+    // The input waits end the program on Escape under the same switch as the frame step.
+    InputSetEscapeQuery([] { return static_cast<int>(engine().escape_ends_program); });
     SoundInit(sound_device(), e.window);
     rt_set_debug_flag(e.debug_flag);
     e.current_font = 0;
