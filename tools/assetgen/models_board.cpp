@@ -62,24 +62,50 @@ Mesh build_door_arm() {
 
 namespace {
 
+using Grid = std::vector<std::vector<int>>;
+constexpr int kClothCols = 6, kClothRows = 3;
+
+// One flat quad of the cloth's edge, with vertices of its own so the thin
+// edge does not bend the faces' smooth normals.
+void add_rim(Mesh& m, std::array<int, 4> q, int uv) {
+    const Vec3 a = m.positions[q[0]], b = m.positions[q[1]], c = m.positions[q[2]];
+    const Vec3 n = normalised(cross(b - a, c - a));
+    std::vector<Corner> corners;
+    for (int v : q)
+        corners.push_back({m.add_vertex(m.positions[v], n), uv});
+    m.add_polygon({200, 200, 200}, corners);
+}
+
+// Rims round the four sides close the slab, so it casts a proper shadow.
+void close_cloth(Mesh& m, const Grid& front, const Grid& back, int uv) {
+    constexpr int R = kClothRows, C = kClothCols;
+    for (int c = 0; c < C; ++c) {
+        add_rim(m, {front[0][c], back[0][c], back[0][c + 1], front[0][c + 1]}, uv);
+        add_rim(m, {front[R][c], front[R][c + 1], back[R][c + 1], back[R][c]}, uv);
+    }
+    for (int r = 0; r < R; ++r) {
+        add_rim(m, {front[r][0], front[r + 1][0], back[r + 1][0], back[r][0]}, uv);
+        add_rim(m, {front[r][C], back[r][C], back[r + 1][C], front[r + 1][C]}, uv);
+    }
+}
+
 // The flag's cloth: a thin wavy slab in checks, both sides drawn.
 Mesh flag_cloth() {
-    constexpr int kCols = 6, kRows = 3;
     constexpr double x0 = 0.03, x1 = 0.88, y0 = 0.8, y1 = 1.3, half = 0.015;
     Mesh m;
     const int uv = m.add_uv(0, 0);
     auto wave = [](double x) { return 0.07 * std::sin(x * 7.5); };
-    std::vector<std::vector<int>> front(kRows + 1), back(kRows + 1);
-    for (int r = 0; r <= kRows; ++r) {
-        for (int c = 0; c <= kCols; ++c) {
-            const double x = x0 + (x1 - x0) * c / kCols, y = y0 + (y1 - y0) * r / kRows;
+    Grid front(kClothRows + 1), back(kClothRows + 1);
+    for (int r = 0; r <= kClothRows; ++r) {
+        for (int c = 0; c <= kClothCols; ++c) {
+            const double x = x0 + (x1 - x0) * c / kClothCols, y = y0 + (y1 - y0) * r / kClothRows;
             const double droop = -0.05 * (x - x0); // the free end hangs a little
             front[r].push_back(m.add_vertex({x, y + droop, wave(x) + half}));
             back[r].push_back(m.add_vertex({x, y + droop, wave(x) - half}));
         }
     }
-    for (int r = 0; r < kRows; ++r) {
-        for (int c = 0; c < kCols; ++c) {
+    for (int r = 0; r < kClothRows; ++r) {
+        for (int c = 0; c < kClothCols; ++c) {
             const Rgb col = (r + c) % 2 ? Rgb{30, 30, 30} : Rgb{250, 250, 250};
             m.add_polygon(col, {{front[r][c], uv},
                                 {front[r][c + 1], uv},
@@ -91,27 +117,8 @@ Mesh flag_cloth() {
                                 {back[r][c + 1], uv}});
         }
     }
-    // The faces are smooth on each side; the rims get their own flat
-    // vertices, so the thin edge does not bend the faces' normals.
     smooth_normals(m);
-    // Rims close the slab so it casts a proper shadow.
-    const Rgb rim{200, 200, 200};
-    auto add_rim = [&](int a, int b, int c, int d) {
-        const Vec3 n =
-            normalised(cross(m.positions[b] - m.positions[a], m.positions[c] - m.positions[a]));
-        std::vector<Corner> corners;
-        for (int v : {a, b, c, d})
-            corners.push_back({m.add_vertex(m.positions[v], n), uv});
-        m.add_polygon(rim, corners);
-    };
-    for (int c = 0; c < kCols; ++c) {
-        add_rim(front[0][c], back[0][c], back[0][c + 1], front[0][c + 1]);
-        add_rim(front[kRows][c], front[kRows][c + 1], back[kRows][c + 1], back[kRows][c]);
-    }
-    for (int r = 0; r < kRows; ++r) {
-        add_rim(front[r][0], front[r + 1][0], back[r + 1][0], back[r][0]);
-        add_rim(front[r][kCols], back[r][kCols], back[r + 1][kCols], front[r + 1][kCols]);
-    }
+    close_cloth(m, front, back, uv);
     return m;
 }
 
