@@ -221,26 +221,32 @@ bool read_text_vertices(TokenReader& in, bool with_normals, std::vector<TextVert
 
 } // namespace
 
-bool ReadTextMesh(MeshObject& mesh, const std::vector<std::uint8_t>& bytes, const char** error) {
-    TokenReader in(bytes);
-    std::string_view token;
-    double version = 0;
-    if (!in.next(token) || token != "DDDA") return fail(error, "not a text mesh");
-    if (!in.number(version) || version > 1.1) return fail(error, "unsupported text mesh version");
+namespace {
+
+bool read_texcoords(TokenReader& in, std::vector<float>& tex) {
     std::size_t count = 0;
-    std::vector<float> tex;
-    if (!in.count(count)) return fail(error, "bad texture coordinate count");
+    if (!in.count(count)) return false;
     for (std::size_t i = 0; i < 2 * count; ++i) {
         double d = 0;
-        if (!in.number(d)) return fail(error, "short texture coordinates");
+        if (!in.number(d)) return false;
         tex.push_back(float(d));
     }
-    std::vector<TextPolygon> polygons;
-    if (!in.count(count)) return fail(error, "bad polygon count");
+    return true;
+}
+
+bool read_polygons(TokenReader& in, std::vector<TextPolygon>& polygons) {
+    std::size_t count = 0;
+    if (!in.count(count)) return false;
     for (std::size_t i = 0; i < count; ++i) {
         polygons.emplace_back();
-        if (!read_polygon(in, polygons.back())) return fail(error, "short polygon");
+        if (!read_polygon(in, polygons.back())) return false;
     }
+    return true;
+}
+
+bool read_frames(TokenReader& in, bool with_normals, const std::vector<TextPolygon>& polygons,
+                 const std::vector<float>& tex, MeshObject& mesh, const char** error) {
+    std::size_t count = 0;
     if (!in.count(count)) return fail(error, "bad frame count");
     std::size_t per_frame = polygons.size();
     for (const TextPolygon& poly : polygons)
@@ -250,10 +256,27 @@ bool ReadTextMesh(MeshObject& mesh, const std::vector<std::uint8_t>& bytes, cons
     if (count > 0 && per_frame > kMaxMeshVertices / count) return fail(error, "mesh too large");
     for (std::size_t f = 0; f < count; ++f) {
         std::vector<TextVertex> verts;
-        if (!read_text_vertices(in, version >= 1.1, verts)) return fail(error, "short frame");
+        if (!read_text_vertices(in, with_normals, verts)) return fail(error, "short frame");
         mesh.frames.emplace_back();
         if (!convert_frame(polygons, verts, tex, mesh.frames.back(), error)) return false;
     }
+    return true;
+}
+
+} // namespace
+
+bool ReadTextMesh(MeshObject& mesh, const std::vector<std::uint8_t>& bytes, const char** error) {
+    TokenReader in(bytes);
+    std::string_view token;
+    double version = 0;
+    if (!in.next(token) || token != "DDDA") return fail(error, "not a text mesh");
+    if (!in.number(version) || version > 1.1) return fail(error, "unsupported text mesh version");
+    std::vector<float> tex;
+    if (!read_texcoords(in, tex)) return fail(error, "bad texture coordinates");
+    std::vector<TextPolygon> polygons;
+    if (!read_polygons(in, polygons)) return fail(error, "bad polygons");
+    // Normals follow each vertex position from version 1.1 on.
+    if (!read_frames(in, version >= 1.1, polygons, tex, mesh, error)) return false;
     PackMesh(mesh);
     mesh.normals_valid = version >= 1.1;
     return true;
