@@ -101,8 +101,8 @@ void ComputeBoundingSpheres(MeshObject& mesh);
 
 // Reads a packed or text mesh into `mesh` (emptied first). On failure the
 // error log gets "# read error" (or "# malloc error") and the file name, and
-// the mesh is left empty.
-bool LoadMesh(MeshObject& mesh, const char* file, bool decode_now);
+// the mesh is left empty; `reason`, when given, receives a short description.
+bool LoadMesh(MeshObject& mesh, const char* file, bool decode_now, const char** reason = nullptr);
 // Parsers on bytes in memory; `error` receives a short reason on failure.
 bool ReadPackedMesh(MeshObject& mesh, const std::vector<std::uint8_t>& bytes, bool decode_now,
                     const char** error);

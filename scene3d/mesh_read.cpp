@@ -287,10 +287,10 @@ static void log_read_failure(const char* what, const char* file) {
     rt_log(RtString(file && *file ? file : "null"));
 }
 
-bool LoadMesh(MeshObject& mesh, const char* file, bool decode_now) {
+bool LoadMesh(MeshObject& mesh, const char* file, bool decode_now, const char** reason) {
     mesh.Clear();
     bool ok = false;
-    const char* error = nullptr;
+    const char* error = "cannot open the file";
     try {
         RtString name(file ? file : "");
         rt_slashes(name);
@@ -304,11 +304,13 @@ bool LoadMesh(MeshObject& mesh, const char* file, bool decode_now) {
                                        : ReadTextMesh(mesh, bytes, &error);
     } catch (const std::bad_alloc&) {
         mesh.Clear();
+        if (reason) *reason = "out of memory";
         log_read_failure("# malloc error", file);
         return false;
     }
     if (!ok) {
         mesh.Clear();
+        if (reason) *reason = error;
         log_read_failure("# read error", file);
     }
     return ok;

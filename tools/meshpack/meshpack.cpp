@@ -15,8 +15,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     MeshObjectX mesh;
-    if (!LoadMesh(mesh, argv[1], false)) {
-        std::fprintf(stderr, "meshpack: cannot read %s as a mesh\n", argv[1]);
+    const char* reason = "";
+    if (!LoadMesh(mesh, argv[1], false, &reason)) {
+        std::fprintf(stderr, "meshpack: cannot read %s as a mesh: %s\n", argv[1], reason);
         return 2;
     }
     std::vector<std::uint8_t> bytes;
