@@ -369,3 +369,56 @@ TEST_F(Render, SceneListDrawsEachMeshWithItsOwnTextures) {
 }
 
 } // namespace
+
+namespace {
+
+// Two key frames of a red quad: at x = -3 in frame 0 and at x = +1 in frame 1.
+void load_two_frame_quad(int slot) {
+    std::string text = "DDDA 1.0\n0\n1\n255 0 0 4 0 0 1 0 2 0 3 0\n2\n";
+    for (int x0 : {-3, 1}) {
+        text += "4\n";
+        for (auto [x, y] :
+             {std::pair{x0, -1}, std::pair{x0 + 2, -1}, std::pair{x0 + 2, 1}, std::pair{x0, 1}})
+            text += std::to_string(x) + " " + std::to_string(y) + " 0\n";
+    }
+    ASSERT_EQ(LoadModel(write_file("frames.ddd", text).c_str(), slot), 1);
+}
+
+TEST_F(Render, KeyFramesAreClampedAndBlended) {
+    load_two_frame_quad(70);
+    const struct {
+        int a, b;
+        float t;
+        double x; // centre of the quad drawn
+    } cases[] = {
+        {0, 0, 0, -2},   {1, 1, 0, 2},    {9, 9, 0, 2},
+        {-4, -4, 0, -2},                                      // clamped to the range
+        {0, 1, 0.5f, 0}, {0, 1, 1.5f, 0}, {0, 1, -0.25f, -1}, // |t mod 1|
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        DrawModelFrames(70, c.a, c.b, c.t);
+        EXPECT_TRUE(is_red(world_pixel(c.x, 0))) << c.a << " " << c.b << " " << c.t;
+        EXPECT_FALSE(is_red(world_pixel(c.x + 2, 0))) << c.a << " " << c.b << " " << c.t;
+    }
+}
+
+// The same picture whether vertices stream through a mapped buffer, a buffer
+// filled in one upload, or plain client memory.
+TEST_F(Render, EveryVertexPathDrawsTheSamePicture) {
+    GlExtensions& ext = gl_ext();
+    const GlExtensions saved = ext;
+    build_quad(71, -1, -1, 1, 1, kRed);
+    for (int path = 0; path < 3; ++path) {
+        ext = saved;
+        if (path >= 1) ext.glMapBufferARB = nullptr;
+        if (path == 2) ext.glGenBuffersARB = nullptr;
+        SetUp();
+        DrawModel(71, 0);
+        EXPECT_TRUE(is_red(world_pixel(0, 0))) << "path " << path;
+        EXPECT_FALSE(is_red(world_pixel(2, 0))) << "path " << path;
+    }
+    ext = saved;
+}
+
+} // namespace
