@@ -16,7 +16,7 @@ constexpr std::uint32_t kRed = 0x0000FF, kGrey = 0xC0C0C0;
 // Pixels per world unit at distance 10 with a 45 degree field of view.
 const double kPixelsPerUnit = (kSize / 2) / (10 * std::tan(22.5 * M_PI / 180));
 
-class Render : public ::testing::Test {
+class SceneRender : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { ASSERT_TRUE(OpenRenderWindow("scene3d test", kSize, kSize)); }
 
@@ -41,7 +41,7 @@ class Render : public ::testing::Test {
     static bool is_red(Rgb c) { return c.r > 200 && c.g < 50 && c.b < 50; }
 };
 
-TEST_F(Render, ModelLandsWhereTheCameraSays) {
+TEST_F(SceneRender, ModelLandsWhereTheCameraSays) {
     build_quad(60, -0.5f, -0.5f, 0.5f, 0.5f, kRed);
     DrawModel(60, 0);
     EXPECT_TRUE(is_red(world_pixel(0, 0)));
@@ -64,7 +64,7 @@ TEST_F(Render, ModelLandsWhereTheCameraSays) {
     EXPECT_FALSE(is_red(world_pixel(0, 2)));
 }
 
-TEST_F(Render, Make3DDrawsIntoTheCurrentViewport) {
+TEST_F(SceneRender, Make3DDrawsIntoTheCurrentViewport) {
     renderer().SetViewport2D(kSize / 2, 0, kSize / 2, kSize / 2); // top-right quarter
     Make3D(1, 100, 45);
     SetCamera(0, 0, 10, 0, 0, 0);
@@ -76,7 +76,7 @@ TEST_F(Render, Make3DDrawsIntoTheCurrentViewport) {
     EXPECT_EQ(renderer().viewport_width, kSize); // back to the whole screen
 }
 
-TEST_F(Render, TransformsActScaleThenRotationsInOrderThenTranslation) {
+TEST_F(SceneRender, TransformsActScaleThenRotationsInOrderThenTranslation) {
     const float lo[3] = {0, -0.2f, -0.2f}, hi[3] = {1, 0.2f, 0.2f};
     build_box(61, lo, hi, kRed); // a bar along +x
     const struct {
@@ -128,7 +128,7 @@ TEST_F(Render, TransformsActScaleThenRotationsInOrderThenTranslation) {
     EXPECT_EQ(scene3d().current_level().rotation_count, 0); // scale and position clear them
 }
 
-TEST_F(Render, CullingModesChooseTheFrontWinding) {
+TEST_F(SceneRender, CullingModesChooseTheFrontWinding) {
     build_quad(62, -1, -1, 1, 1, kRed); // counter-clockwise as seen by the camera
     const struct {
         double mode;
@@ -142,7 +142,7 @@ TEST_F(Render, CullingModesChooseTheFrontWinding) {
     }
 }
 
-TEST_F(Render, ViewConeSkipsModelsOutsideIt) {
+TEST_F(SceneRender, ViewConeSkipsModelsOutsideIt) {
     // The bounding sphere of a unit quad at the origin, moved about by level 0.
     const struct {
         double x, y, z;
@@ -171,7 +171,7 @@ TEST_F(Render, ViewConeSkipsModelsOutsideIt) {
     EXPECT_FALSE(is_red(world_pixel(0, 0)));
 }
 
-TEST_F(Render, Make3DProjections) {
+TEST_F(SceneRender, Make3DProjections) {
     float m[16];
     Make3D(1, 100, 85);
     EXPECT_NEAR(scene3d().view_cone, std::tan(89 * M_PI / 180), 1e-3);
@@ -196,7 +196,7 @@ TEST_F(Render, Make3DProjections) {
     EXPECT_FALSE(is_red(pixel(int(kSize / 2 + 1.2 * pixels_per_unit), kSize / 2)));
 }
 
-TEST_F(Render, LightsTurnLightingOnAndOff) {
+TEST_F(SceneRender, LightsTurnLightingOnAndOff) {
     SetLight(0, 0xFFFFFF, 0, 0, 0, 0, -1, 0, 180);
     SetAmbient(9, 0x808080); // light 1
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
@@ -235,7 +235,7 @@ TEST_F(Render, LightsTurnLightingOnAndOff) {
 
 // A box floating above a floor, lit from the upper right by the shadow light,
 // seen from straight above.
-class Shadow : public Render {
+class StencilShadow : public SceneRender {
   protected:
     void draw_scene(bool with_shadow) {
         SetUp();
@@ -259,16 +259,16 @@ class Shadow : public Render {
     }
 };
 
-TEST_F(Shadow, VolumeDarkensTheFloorBehindTheModelOnly) {
+TEST_F(StencilShadow, VolumeDarkensTheFloorBehindTheModelOnly) {
     check_volume(false);
 }
 
 // A model wound the other way round still casts its shadow.
-TEST_F(Shadow, InsideOutModelCastsTheSameShadow) {
+TEST_F(StencilShadow, InsideOutModelCastsTheSameShadow) {
     check_volume(true);
 }
 
-void Shadow::check_volume(bool inside_out) {
+void StencilShadow::check_volume(bool inside_out) {
     const float floor_lo[3] = {-5, -1, -5}, floor_hi[3] = {5, 0, 5};
     const float box_lo[3] = {-0.5f, 1, -0.5f}, box_hi[3] = {0.5f, 2, 0.5f};
     build_box(67, floor_lo, floor_hi, kGrey);
@@ -299,7 +299,7 @@ void Shadow::check_volume(bool inside_out) {
 // A light just above a box that sits away from its model's origin: only the
 // faces that really look at the light outline the volume, so the shadow
 // reaches out to where the light grazes the top edges.
-TEST_F(Shadow, NearLightShadowFollowsTheFacesThatSeeIt) {
+TEST_F(StencilShadow, NearLightShadowFollowsTheFacesThatSeeIt) {
     const float floor_lo[3] = {-5, -1, -5}, floor_hi[3] = {15, 0, 5};
     const float box_lo[3] = {2, 1, -0.5f}, box_hi[3] = {3, 2, 0.5f};
     build_box(67, floor_lo, floor_hi, kGrey);
@@ -318,7 +318,7 @@ TEST_F(Shadow, NearLightShadowFollowsTheFacesThatSeeIt) {
     EXPECT_EQ(outside.r, 0xC0);
 }
 
-TEST_F(Shadow, FrameStepLeavesAPendingPass) {
+TEST_F(StencilShadow, FrameStepLeavesAPendingPass) {
     SetLight(-3, 0, 0, 1000, 0, 0, -1, 0, 360);
     ASSERT_TRUE(scene3d().shadow_pass);
     ShowScreen();
@@ -349,7 +349,7 @@ std::string textured_quad(const std::string& name, int x0) {
     return write_file(name, text);
 }
 
-TEST_F(Render, SceneListDrawsEachMeshWithItsOwnTextures) {
+TEST_F(SceneRender, SceneListDrawsEachMeshWithItsOwnTextures) {
     write_solid_png("red.png", 255, 0, 0);
     write_solid_png("blue.png", 0, 0, 255);
     textured_quad("left.ddd", -3);
@@ -384,7 +384,7 @@ void load_two_frame_quad(int slot) {
     ASSERT_EQ(LoadModel(write_file("frames.ddd", text).c_str(), slot), 1);
 }
 
-TEST_F(Render, KeyFramesAreClampedAndBlended) {
+TEST_F(SceneRender, KeyFramesAreClampedAndBlended) {
     load_two_frame_quad(70);
     const struct {
         int a, b;
@@ -405,7 +405,7 @@ TEST_F(Render, KeyFramesAreClampedAndBlended) {
 
 // The same picture whether vertices stream through a mapped buffer, a buffer
 // filled in one upload, or plain client memory.
-TEST_F(Render, EveryVertexPathDrawsTheSamePicture) {
+TEST_F(SceneRender, EveryVertexPathDrawsTheSamePicture) {
     GlExtensions& ext = gl_ext();
     const GlExtensions saved = ext;
     build_quad(71, -1, -1, 1, 1, kRed);
