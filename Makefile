@@ -11,7 +11,8 @@ WERROR     ?= $(if $(CI),ON,OFF)
 PACKAGES := cmake g++ make pkg-config \
             libgtest-dev libgmock-dev libbenchmark-dev \
             libsdl2-dev libsdl2-mixer-dev libpng-dev zlib1g-dev \
-            libgl-dev libegl1 libgl1-mesa-dri
+            libgl-dev libegl1 libgl1-mesa-dri \
+            libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
 
 GAME := $(BUILD)/bin/cropstack
 
