@@ -3,6 +3,8 @@
 // line files reaching the disk after a fatal error.
 #include "runtime/runtime.h"
 
+#include "temp_dir_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -13,30 +15,19 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 
-std::string read_text(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-class EndTest : public ::testing::Test {
+class EndTest : public TempDirTest {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/cropstack-end-XXXXXX";
-        dir_ = mkdtemp(pattern);
-        setenv("TMPDIR", dir_.c_str(), 1);
+        TempDirTest::SetUp();
         rt_error_record() = RtErrorRecord{};
         rt_set_debug_flag(0);
     }
     void TearDown() override {
         rt_set_debug_flag(0);
-        fs::remove_all(dir_);
+        TempDirTest::TearDown();
     }
     std::string log() const { return read_text(dir_ / "ErrorLog.txt"); }
-    fs::path dir_;
 };
 
 TEST_F(EndTest, NormalEndExitsWithZeroAndSaysNothing) {

@@ -4,6 +4,8 @@
 #include "platform/plat_files.h"
 #include "runtime/runtime.h"
 
+#include "temp_dir_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,25 +19,11 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 
-std::string read_text(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void write_text(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-class FilesTest : public ::testing::Test {
+class FilesTest : public TempDirTest {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/cropstack-files-XXXXXX";
-        dir_ = mkdtemp(pattern);
-        setenv("TMPDIR", dir_.c_str(), 1);
+        TempDirTest::SetUp();
         saved_cwd_ = fs::current_path();
         const char* path = std::getenv("PATH");
         saved_path_ = path != nullptr ? path : "";
@@ -43,10 +31,8 @@ class FilesTest : public ::testing::Test {
     void TearDown() override {
         fs::current_path(saved_cwd_);
         setenv("PATH", saved_path_.c_str(), 1);
-        fs::remove_all(dir_);
+        TempDirTest::TearDown();
     }
-    RtString name(const std::string& file) const { return RtString((dir_ / file).c_str()); }
-    fs::path dir_;
     fs::path saved_cwd_;
     std::string saved_path_;
 };

@@ -3,6 +3,8 @@
 #include "runtime/rtini.h"
 #include "runtime/runtime.h"
 
+#include "temp_dir_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -15,18 +17,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string read_text(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void write_text(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // Flushes the global store while no file may grow beyond 16 bytes, then
 // exits with 0 when the file still holds its original text.
@@ -38,21 +28,14 @@ void write_text(const fs::path& path, const std::string& bytes) {
     std::_Exit(read_text(file) == original ? 0 : 1);
 }
 
-class IniFileTest : public ::testing::Test {
+class IniFileTest : public TempDirTest {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/cropstack-ini-XXXXXX";
-        dir_ = mkdtemp(pattern);
-        setenv("TMPDIR", dir_.c_str(), 1); // the error log lands here too
-    }
     void TearDown() override {
         // Leave the global store clean for the next test in this process.
-        ini_open(RtString((dir_ / "unused.ini").c_str()));
+        ini_open(name("unused.ini"));
         ini_open(RtString(""));
-        fs::remove_all(dir_);
+        TempDirTest::TearDown();
     }
-    RtString name(const char* file) const { return RtString((dir_ / file).c_str()); }
-    fs::path dir_;
 };
 
 struct GrammarCase {

@@ -2,6 +2,8 @@
 // write-back of pending lines when another file is selected or on flush.
 #include "runtime/runtime.h"
 
+#include "temp_dir_fixture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,35 +14,19 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 
-std::string read_text(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void write_text(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-class LineFileTest : public ::testing::Test {
+class LineFileTest : public TempDirTest {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/cropstack-lf-XXXXXX";
-        dir_ = mkdtemp(pattern);
-        setenv("TMPDIR", dir_.c_str(), 1);
+        TempDirTest::SetUp();
         rt_set_error(0);
     }
     void TearDown() override {
         // Select no file so that nothing is pending for the next test.
         lf_get_text("", 0);
         rt_set_error(0);
-        fs::remove_all(dir_);
+        TempDirTest::TearDown();
     }
-    RtString name(const char* file) const { return RtString((dir_ / file).c_str()); }
-    fs::path dir_;
 };
 
 struct ReadCase {
