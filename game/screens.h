@@ -18,6 +18,33 @@ void draw_iris(double openness);
 // Installs build_floor_mesh as start_level's floor builder.
 void install_presentation();
 
+// The engine commands draw_board and draw_iris issue, each pointing at the
+// command of the same name. Tests may point them at recorders that forward
+// to the real commands; the game never changes them.
+struct PresentationCalls {
+    void (*FillRect)(double x1, double y1, double x2, double y2, double colour);
+    void (*Make3D)(double near_plane, double far_plane, double fov);
+    void (*SetCameraUp)(double x, double y, double z);
+    void (*SetCamera)(double ex, double ey, double ez, double tx, double ty, double tz);
+    void (*SetAmbient)(double index, double colour);
+    void (*SetLight)(double index, double colour, double x, double y, double z, double dx,
+                     double dy, double dz, double angle);
+    void (*SetCulling)(double mode);
+    void (*SetTexture3D)(double slot, double second_slot);
+    void (*DrawModel)(double slot, double frame);
+    void (*ObjPosition)(double x, double y, double z);
+    void (*ObjRotate)(double angle, double x, double y, double z);
+    void (*ObjScale)(double x, double y, double z);
+    void (*ObjPush)();
+    void (*ObjPop)();
+    void (*PolyBegin)(double slot);
+    void (*PolyVertex)(double x, double y, double tx, double ty, double colour);
+    void (*PolyEnd)();
+};
+PresentationCalls& presentation_calls();
+// The engine's own commands, to restore presentation_calls() from.
+PresentationCalls engine_presentation_calls();
+
 // ---------------------------------------------------------------- settings menu
 
 // Opens the menu on the settings file; returns 0.
@@ -28,12 +55,39 @@ double MenuFrame();
 void MenuDraw(double slide, double cursor, const RtArray<RtString>& names,
               const RtArray<RtString>& display);
 
+// The menu's state between frames.
+struct MenuState {
+    double back_flag = 0; // 1 while leaving a sub-page towards "root"
+    // 0 normal; 1 waiting for a new input; -1 an input was stored, waiting
+    // until no new input is active.
+    double capture = 0;
+    // 0 at rest; 0.0001 rising to 1 while a page slides in; -0.0001 falling
+    // to -1 while it slides out.
+    double slide = 0;
+    double cursor = 0;
+    RtString page;
+    // The direction (1 up, 2 left, 3 down, 4 right, 5 return) acted on last,
+    // ignored until a frame reads another one, so each press acts once.
+    double held_direction = 0;
+    // The lines and bracket texts of the last frame drawn.
+    RtArray<RtString> names;
+    RtArray<RtString> display;
+};
+MenuState& menu_state();
+
 // ---------------------------------------------------------------- title, play, entry
 
 // The title screen: the chosen player count, or -1 for Escape.
 double title_screen();
-// Plays with one or two boards until Escape; returns 0.
+// Plays with one or two boards until Escape; returns 0. A level that cannot
+// be started (missing, invalid, past the end of the library) ends the game
+// too, with a log entry.
 double play_game(double player_count);
+// Called by play_game once per frame, after drawing and before the frame is
+// presented, with the boards; null removes it. Lets tests and tools script
+// input and look at the frame.
+using PlayFrameObserver = void (*)(const RtArray<BoardState>& boards);
+void set_play_frame_observer(PlayFrameObserver observer);
 // The game's main program: settings, screen mode, assets, title/play loop.
 [[noreturn]] void game_main();
 // The entry procedure: engine defaults, start-up, main program, end.
