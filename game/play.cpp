@@ -1,0 +1,136 @@
+// play.cpp: the play loop. One board fills the screen, two boards share it
+// in halves; each board takes input, animates, draws and fades from level to
+// level on its own, and Escape closes every board and ends the game.
+#include "game/screens.h"
+
+#include "graphics/graphics.h"
+#include "input/input.h"
+#include "scene3d/scene3d.h"
+
+namespace {
+
+constexpr double kKeyEscape = 1;
+constexpr double kMsPerCell = 150;
+constexpr double kFadeMs = 1000;
+constexpr double kOverlaySprite = 100;
+
+PlayFrameObserver g_observer = nullptr;
+
+// Frame size and viewport of board `index` of `count`: the whole screen for
+// one board, the upper or lower half for two.
+void enter_board_frame(int count, int index) {
+    GameValues& g = game_values();
+    g.frame_width = g.screen_width;
+    g.frame_height = g.screen_height;
+    if (count == 1) {
+        SetViewport2D(0, 0, 0, 0);
+        return;
+    }
+    g.frame_height = g.screen_height * 0.5;
+    SetViewport2D(0, index == 0 ? 0 : g.screen_height * 0.5, g.screen_width, g.screen_height * 0.5);
+}
+
+// Starts the board's current level; on failure says which board, which
+// level and why in the log (the level reader has logged the details).
+bool start_board_level(BoardState& board, int index) {
+    if (start_level(board) != 0) return true;
+    RtString file = level_file_name("levlib", board.level_number);
+    RtString why = rt_file_exists(file) != 0 ? file + " is not a valid level"
+                                             : file + " is missing (the end of the level library)";
+    rt_log(RtString("game: board ") + RtString(index) + " cannot start level " +
+           RtString(static_cast<int>(board.level_number)) + ": " + why +
+           "; back to the title screen");
+    return false;
+}
+
+struct PlayState {
+    RtArray<BoardState> boards;
+    int count = 0;
+    double previous_ms = 0;
+    bool quit = false;
+};
+
+enum class FadeResult { kPlaying, kEnd };
+
+// The iris over a board that is closing or opening; a closed iris either
+// ends the game (Escape, or a level that cannot be started) or loads the
+// next level number.
+FadeResult fade_step(PlayState& play, BoardState& board, int index, double dt) {
+    if (board.fade_timer > 0) {
+        draw_iris(1 - board.fade_timer);
+        board.fade_timer += dt / kFadeMs;
+        if (board.fade_timer >= 1.0) {
+            if (play.quit) return FadeResult::kEnd;
+            board.level_number += 1;
+            if (!start_board_level(board, index)) return FadeResult::kEnd;
+            board.current_character = 0;
+            board.fade_timer = -0.00001;
+        }
+    }
+    if (board.fade_timer < 0) {
+        draw_iris(-board.fade_timer);
+        board.fade_timer -= dt / kFadeMs;
+        if (board.fade_timer <= -1.0) board.fade_timer = 0;
+    }
+    return FadeResult::kPlaying;
+}
+
+FadeResult board_frame(PlayState& play, int index, double dt) {
+    BoardState& board = rt_index(play.boards, index);
+    enter_board_frame(play.count, index);
+    if (board.fade_timer <= 0) input_step(board);
+    advance_board(board, dt / kMsPerCell);
+    button_step(board);
+    if (KeyDown(kKeyEscape) != 0 && board.fade_timer <= 0) {
+        play.quit = true;
+        board.fade_timer = 0.000001;
+    }
+    draw_board(board);
+    End3D();
+    enter_board_frame(play.count, index);
+    return fade_step(play, board, index, dt);
+}
+
+// Board 0 plays from level 1 with floor model 0, board 1 from level 5 with
+// floor model 101; each reads its own bindings.
+bool create_boards(PlayState& play, double player_count) {
+    play.count = player_count == 1 ? 1 : 2;
+    rt_dim(play.boards, play.count);
+    static const double kFirstLevel[2] = {1, 5};
+    static const double kFloorSlot[2] = {0, 101};
+    for (int i = 0; i < play.count; ++i) {
+        BoardState& board = rt_index(play.boards, i);
+        board.level_number = kFirstLevel[i];
+        board.floor_slot = kFloorSlot[i];
+        if (!start_board_level(board, i)) return false;
+    }
+    for (int i = 0; i < play.count; ++i)
+        LoadPlayerControls(rt_index(play.boards, i).controls, i + 1);
+    return true;
+}
+
+} // namespace
+
+void set_play_frame_observer(PlayFrameObserver observer) {
+    g_observer = observer;
+}
+
+double play_game(double player_count) {
+    GameValues& g = game_values();
+    ini_open("cropstack.ini");
+    g.option_repeat = rt_val(ini_get("options", "3value"));
+    g.option_camera = rt_val(ini_get("options", "4value"));
+    PlayState play;
+    if (!create_boards(play, player_count)) return 0;
+    for (;;) {
+        double now = TotalTime();
+        double dt = now - play.previous_ms;
+        play.previous_ms = now;
+        for (int i = 0; i < play.count; ++i)
+            if (board_frame(play, i, dt) == FadeResult::kEnd) return 0;
+        End3D();
+        StretchSprite(kOverlaySprite, 0, 0, g.screen_width, g.screen_height);
+        if (g_observer) g_observer(play.boards);
+        ShowScreen();
+    }
+}
