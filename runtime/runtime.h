@@ -116,3 +116,5 @@ void rt_slashes(RtString& name);
 RtString rt_program_dir();
 // The temporary directory with a trailing "/".
 RtString rt_temp_dir();
+// `name` while its directory is writable, else $XDG_CONFIG_HOME/cropstack/<name> seeded from it.
+RtString rt_settings_file(const RtString& name);

@@ -1,0 +1,82 @@
+// rtsettings_path.cpp: where the settings file is kept.
+//
+// The settings live beside the program, and the game writes its changed
+// options and keys back into them. An installed copy sits in a directory the
+// player cannot write, where every change would be lost without a word; there
+// the settings move to the player's configuration directory instead, seeded
+// from the shipped file so the menu pages and default keys come along.
+#include "platform/plat_files.h"
+#include "runtime/runtime.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace {
+
+constexpr const char* kProbeName = ".cropstack-write-test";
+
+// The directory part of a name, with a trailing "/", or "./" for a bare name.
+std::string directory_of(const std::string& name) {
+    const std::size_t slash = name.find_last_of("/\\");
+    return slash == std::string::npos ? std::string("./") : name.substr(0, slash + 1);
+}
+
+std::string file_part(const std::string& name) {
+    const std::size_t slash = name.find_last_of("/\\");
+    return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+// Saving replaces the file through a temporary file in the same directory, so
+// the question is whether that directory takes a new file; asking by trying
+// is the only answer that holds for read-only mounts and ACLs as well.
+bool directory_writable(const std::string& dir) {
+    const std::string probe = dir + kProbeName;
+    if (!plat_write_file_atomic(probe, std::string())) return false;
+    plat_delete_file(probe);
+    return true;
+}
+
+// $XDG_CONFIG_HOME when it is an absolute path, else $HOME/.config; empty
+// when neither is known.
+std::string config_home() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr && xdg[0] == '/') return xdg;
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') return std::string(home) + "/.config";
+    return std::string();
+}
+
+// The player's copy of the named file, made from the shipped one the first
+// time; empty when there is no usable copy.
+std::string user_copy(const std::string& shipped) {
+    const std::string base = config_home();
+    if (base.empty()) return std::string();
+    const std::filesystem::path dir = std::filesystem::path(base) / "cropstack";
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    const std::string copy = (dir / file_part(shipped)).string();
+    if (plat_file_readable(copy)) return copy;
+    if (!directory_writable(dir.string() + "/")) return std::string();
+    // The shipped file holds the menu itself; a copy that could not be made
+    // would open an empty menu, so the shipped file is kept in that case.
+    if (plat_file_readable(shipped) && !plat_copy_file(shipped, copy)) return std::string();
+    return copy;
+}
+
+} // namespace
+
+RtString rt_settings_file(const RtString& name) {
+    std::string shipped = name.str();
+    for (char& c : shipped)
+        if (c == '\\') c = '/';
+    if (directory_writable(directory_of(shipped))) return name;
+    const std::string copy = user_copy(shipped);
+    if (copy.empty()) {
+        rt_log(RtString("settings: ") + name + " cannot be saved, changes will be lost");
+        return name;
+    }
+    rt_log(RtString("settings: kept in ") + RtString::from_std(copy));
+    return RtString::from_std(copy);
+}
