@@ -1,0 +1,109 @@
+// cropstack-leveltool: turns the level library's text drawings into the
+// level files the game reads and the table of levels in the documentation.
+//
+//   cropstack-leveltool SOURCE LEVLIB_DIR TABLE          write QLEV<n>.CMD and the table
+//   cropstack-leveltool --check SOURCE LEVLIB_DIR TABLE  fail when any of them is stale
+//
+// Every level file is also loaded through the game's own loader, so a drawing
+// the game would refuse is reported here.
+#include "game/board.h"
+#include "tools/leveltool/drawing.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool read_file(const std::string& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream s;
+    s << in.rdbuf();
+    text = s.str();
+    return true;
+}
+
+bool write_file(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+    return static_cast<bool>(out);
+}
+
+std::string table_text(const std::vector<DrawnLevel>& levels, const std::string& source) {
+    std::string t = "# The level library\n\n"
+                    "Written by `cropstack-leveltool` from the drawings in `" +
+                    source +
+                    "`; edit those and run the tool again (see `tools/leveltool/drawing.h` for the "
+                    "drawing's characters). Fewest moves is what the level solver finds: every "
+                    "accepted step counts, switching characters does not. The library test checks "
+                    "each count.\n\n"
+                    "| Level | Name | Fewest moves | What it teaches |\n"
+                    "|---:|---|---:|---|\n";
+    for (size_t i = 0; i < levels.size(); ++i) {
+        const DrawnLevel& l = levels[i];
+        t += "| " + std::to_string(i + 1) + " | " + l.name + " | " +
+             (l.moves >= 0 ? std::to_string(l.moves) : "?") + " | " + l.teaches + " |\n";
+    }
+    return t;
+}
+
+// Writes (or, when checking, compares) one output; false when it failed or is stale.
+bool produce(const std::string& path, const std::string& text, bool check) {
+    std::string old;
+    if (check) {
+        if (read_file(path, old) && old == text) return true;
+        std::fprintf(stderr, "cropstack-leveltool: %s is not up to date\n", path.c_str());
+        return false;
+    }
+    if (read_file(path, old) && old == text) return true;
+    if (write_file(path, text)) return true;
+    std::fprintf(stderr, "cropstack-leveltool: cannot write %s\n", path.c_str());
+    return false;
+}
+
+bool loads(const std::string& path) {
+    BoardState board;
+    RtString reason;
+    if (load_level_file(board, RtString(path.c_str()), &reason) != 0) return true;
+    std::fprintf(stderr, "cropstack-leveltool: %s: %s\n", path.c_str(), reason.c_str());
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    int first = 1;
+    bool check = argc > 1 && std::string(argv[1]) == "--check";
+    if (check) ++first;
+    if (argc - first != 3) {
+        std::fprintf(stderr, "usage: cropstack-leveltool [--check] SOURCE LEVLIB_DIR TABLE\n");
+        return 2;
+    }
+    std::string source = argv[first], dir = argv[first + 1], table = argv[first + 2];
+    std::string text, error;
+    std::vector<DrawnLevel> levels;
+    if (!read_file(source, text) || !parse_library(text, levels, error)) {
+        std::fprintf(stderr, "cropstack-leveltool: %s: %s\n", source.c_str(),
+                     error.empty() ? "cannot read" : error.c_str());
+        return 1;
+    }
+    bool ok = true;
+    for (size_t i = 0; i < levels.size(); ++i) {
+        std::string file_text, path = dir + "/QLEV" + std::to_string(i + 1) + ".CMD";
+        if (!encode_level(levels[i], file_text, error)) {
+            std::fprintf(stderr, "cropstack-leveltool: %s line %d (level %zu): %s\n",
+                         source.c_str(), levels[i].source_line, i + 1, error.c_str());
+            ok = false;
+            continue;
+        }
+        ok = produce(path, file_text, check) && loads(path) && ok;
+    }
+    size_t slash = source.rfind("data/");
+    std::string shown = slash == std::string::npos ? source : source.substr(slash);
+    ok = produce(table, table_text(levels, shown), check) && ok;
+    if (ok) std::printf("%zu levels %s\n", levels.size(), check ? "up to date" : "written");
+    return ok ? 0 : 1;
+}
