@@ -1,0 +1,290 @@
+// menu_test.cpp: the settings menu driven frame by frame on the test clock
+// with scripted keys and a scripted joystick: cursor wrap, toggles written
+// back, binding labels and capture, leaving pages, "button" lines, and the
+// box as it appears on screen.
+#include "screen_test_support.h"
+
+#include "game/screens.h"
+#include "graphics/graphics.h"
+#include "input/input.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+using screen_test::kKeyDown;
+using screen_test::kKeyEscape;
+using screen_test::kKeyLeft;
+using screen_test::kKeyReturn;
+using screen_test::kKeyRight;
+using screen_test::kKeyUp;
+
+constexpr const char* kMenu = "[root]\n"
+                              "1name=Play\n1type=button\n1value=3\n"
+                              "2name=Options\n2type=DIR\n2value=options\n"
+                              "3name=Keys\n3type=dir\n3value=keys\n"
+                              "[options]\n"
+                              "1name=Sound\n1type=Toggle:Off,On\n1value=1\n"
+                              "2name=Camera\n2type=toggle: near, far ,top\n2value=2\n"
+                              "3name=Nowhere\n3type=dir\n3value=empty\n"
+                              "4name=Lost\n4type=dir\n"
+                              "[keys]\n"
+                              "1name=Up\n1type=key\n1value=K200\n"
+                              "2name=Fire\n2type=key\n2value=K\n"
+                              "3name=Jump\n3type=key\n3value=K57\n";
+
+class Menu : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        screen_test::open_window(320, 240);
+        settings_ = screen_test::temp_dir() + "/menu.ini";
+        std::ofstream(settings_) << kMenu;
+        InputScriptClear();
+        DIJOYSTATE resting;
+        InputScriptJoystick(0, resting);
+        MenuOpen(settings_.c_str());
+        settle();
+    }
+    void TearDown() override { InputScriptClear(); }
+
+    double frame() {
+        double result = MenuFrame();
+        ShowScreen();
+        return result;
+    }
+    // Frames until no page is moving.
+    void settle() {
+        for (int i = 0; i < 200 && menu_state().slide != 0; ++i)
+            frame();
+    }
+    // A key pressed for one frame, released in the next; then the page rests.
+    void press(int key) {
+        InputScriptKey(key, true);
+        frame();
+        InputScriptKey(key, false);
+        frame();
+        settle();
+    }
+    // Moves the cursor down to `line` of the root page and opens it.
+    void open_root_line(int line) {
+        for (int i = 0; i < line; ++i)
+            press(kKeyDown);
+        press(kKeyRight);
+        settle();
+    }
+    std::string display(int line) const { return rt_index(menu_state().display, line).str(); }
+    std::string value(const char* page, int line) const {
+        return ini_get(page, RtString(line) + "value").str();
+    }
+
+    screen_test::TestClock clock_;
+    std::string settings_;
+};
+
+TEST_F(Menu, CursorWrapsAtBothEnds) {
+    struct Case {
+        int start, key, expected;
+    };
+    const Case cases[] = {{0, kKeyUp, 2}, {2, kKeyDown, 0}, {1, kKeyUp, 0}, {1, kKeyDown, 2}};
+    for (const Case& c : cases) {
+        menu_state().cursor = c.start;
+        press(c.key);
+        EXPECT_EQ(menu_state().cursor, c.expected) << "from line " << c.start;
+    }
+}
+
+TEST_F(Menu, HeldKeyMovesTheCursorOnce) {
+    InputScriptKey(kKeyDown, true);
+    for (int i = 0; i < 5; ++i)
+        frame();
+    InputScriptKey(kKeyDown, false);
+    frame();
+    EXPECT_EQ(menu_state().cursor, 1);
+}
+
+TEST_F(Menu, TogglesStepThroughTheirChoicesAndAreWrittenBack) {
+    open_root_line(1);
+    ASSERT_EQ(menu_state().page.str(), "options");
+    EXPECT_EQ(display(0), "on");
+    press(kKeyRight);
+    EXPECT_EQ(value("options", 1), "0");
+    EXPECT_EQ(display(0), "off");
+    press(kKeyReturn);
+    EXPECT_EQ(display(0), "on") << "Return selects like Right";
+    // Three choices with spaces round them: the last wraps to the first.
+    press(kKeyDown);
+    EXPECT_EQ(display(1), "top");
+    press(kKeyRight);
+    EXPECT_EQ(value("options", 2), "0");
+    EXPECT_EQ(display(1), "near");
+    // Opening the menu again writes the store back to the file.
+    MenuOpen(settings_.c_str());
+    std::ifstream in(settings_);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("1value=1"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find("2value=0"), std::string::npos) << text.str();
+}
+
+TEST_F(Menu, ToggleOutsideItsChoicesShowsNothingAndStepsBackIn) {
+    ini_put("options", "1value", "7");
+    ini_put("options", "2value", "-6");
+    open_root_line(1);
+    EXPECT_EQ(display(0), "");
+    EXPECT_EQ(display(1), "");
+    press(kKeyRight);
+    EXPECT_EQ(value("options", 1), "0"); // (2 + 7 + 1) mod 2
+    press(kKeyDown);
+    press(kKeyRight);
+    EXPECT_EQ(value("options", 2), "1") << "a negative index comes back into range";
+}
+
+TEST_F(Menu, KeyLinesShowTheBindingName) {
+    open_root_line(2);
+    ASSERT_EQ(menu_state().page.str(), "keys");
+    EXPECT_EQ(display(0), "UP");
+    EXPECT_EQ(display(1), "*NONE*");
+    EXPECT_EQ(display(2), "SPACE");
+}
+
+TEST_F(Menu, CapturingAJoystickButtonStoresItsCode) {
+    open_root_line(2);
+    InputScriptKey(kKeyReturn, true);
+    frame();
+    EXPECT_EQ(menu_state().capture, 1);
+    // Return is still held: it must not become the binding.
+    frame();
+    frame();
+    EXPECT_EQ(menu_state().capture, 1);
+    EXPECT_EQ(value("keys", 1), "K200");
+    InputScriptKey(kKeyReturn, false);
+    frame();
+    DIJOYSTATE pressed;
+    pressed.rgbButtons[0] = 0x80;
+    InputScriptJoystick(0, pressed);
+    frame();
+    EXPECT_EQ(menu_state().capture, -1);
+    EXPECT_EQ(value("keys", 1), "J0-16");
+    InputScriptJoystick(0, DIJOYSTATE());
+    frame();
+    EXPECT_EQ(menu_state().capture, 0);
+    EXPECT_EQ(display(0), BindingLabel("J0-16").str());
+}
+
+TEST_F(Menu, EscapeCancelsACaptureAndKeepsTheBinding) {
+    open_root_line(2);
+    press(kKeyDown);
+    press(kKeyDown);
+    press(kKeyReturn);
+    ASSERT_EQ(menu_state().capture, 1);
+    InputScriptKey(kKeyEscape, true);
+    frame();
+    EXPECT_EQ(menu_state().capture, 0);
+    frame();
+    InputScriptKey(kKeyEscape, false);
+    frame();
+    EXPECT_EQ(value("keys", 3), "K57");
+    EXPECT_EQ(menu_state().capture, 0);
+}
+
+TEST_F(Menu, LeftDoesNothingOnRootAndLeavesOtherPagesForRoot) {
+    press(kKeyDown);
+    press(kKeyLeft);
+    EXPECT_EQ(menu_state().page.str(), "root");
+    EXPECT_EQ(menu_state().slide, 0);
+    EXPECT_EQ(menu_state().cursor, 1);
+    press(kKeyRight); // "options", 4 lines
+    press(kKeyUp);
+    ASSERT_EQ(menu_state().cursor, 3);
+    press(kKeyUp);
+    press(kKeyLeft);
+    EXPECT_EQ(menu_state().page.str(), "root");
+    EXPECT_EQ(menu_state().cursor, 2) << "the cursor is kept";
+}
+
+TEST_F(Menu, DirLinesWithoutASectionOrValue) {
+    // "empty" has no lines: nothing is drawn and only Left leads out.
+    open_root_line(1);
+    press(kKeyDown);
+    press(kKeyDown);
+    press(kKeyRight);
+    ASSERT_EQ(menu_state().page.str(), "empty");
+    EXPECT_EQ(rt_bounds(menu_state().names, 0), 0);
+    press(kKeyRight);
+    press(kKeyReturn);
+    press(kKeyDown);
+    EXPECT_EQ(menu_state().page.str(), "empty");
+    press(kKeyLeft);
+    EXPECT_EQ(menu_state().page.str(), "root");
+    // A "dir" line without a value leads to the start page.
+    open_root_line(1);
+    for (int i = 0; i < 3; ++i)
+        press(kKeyDown);
+    press(kKeyRight);
+    EXPECT_EQ(menu_state().page.str(), "root");
+}
+
+TEST_F(Menu, ButtonReturnsItsValueOnlyAfterTheSlideOut) {
+    InputScriptKey(kKeyRight, true);
+    int zero_frames = 0;
+    double result = 0;
+    for (int i = 0; i < 100 && result == 0; ++i) {
+        result = frame();
+        if (result == 0) ++zero_frames;
+    }
+    EXPECT_EQ(result, 3);
+    // 500 ms at no more than 20 ms a frame.
+    EXPECT_GE(zero_frames, 25);
+    EXPECT_EQ(menu_state().slide, 0);
+}
+
+TEST_F(Menu, SlideStepIsCappedAtTwentyMilliseconds) {
+    MenuOpen(settings_.c_str());
+    // One long frame (a second) moves the page by 20 ms only.
+    engine().previous_frame_time_stamp = 0;
+    engine().frame_time_stamp = 1000;
+    MenuFrame();
+    EXPECT_NEAR(menu_state().slide, 0.0001 + 20.0 / 500, 1e-9);
+}
+
+// The box on a white screen at rest: half-dark box, the cursor bar lighter,
+// the screen outside untouched; half-way through a slide the box sits half
+// a screen to the right.
+TEST_F(Menu, BoxAndCursorBarOnScreen) {
+    LoadFont("", 0);
+    double cw = 0, ch = 0;
+    GetFontSize(&cw, &ch);
+    ASSERT_GT(ch, 0);
+    RtArray<RtString> names, display;
+    rt_dim(names, 3);
+    rt_dim(display, 3);
+    rt_index(names, 0) = "A";
+    const int w = 320, h = 240, bw = 240;
+    const int top = static_cast<int>((h - 7 * ch) / 2);
+    struct Case {
+        double slide;
+        int left;
+    };
+    for (Case c : {Case{0, (w - bw) / 2}, Case{0.75, (w - bw) / 2 + w / 4}}) {
+        SCOPED_TRACE(c.slide);
+        FillRect(0, 0, w, h, 0xFFFFFF);
+        MenuDraw(c.slide, 1, names, display);
+        const int mid = c.left + bw / 2;
+        const int cursor_y = static_cast<int>(top + 3 * ch + ch / 2);
+        const int line_y = static_cast<int>(top + 2 * ch + ch / 2);
+        // Translucent rectangles have their colour scaled by their opacity too.
+        const double box = 255 * (1 - 0.5);
+        const double bar = 255 * 0.7 * 0.7 + box * (1 - 0.7);
+        EXPECT_NEAR(screen_test::grey(mid, line_y), box, 6);
+        EXPECT_NEAR(screen_test::grey(mid, cursor_y), bar, 6);
+        EXPECT_EQ(screen_test::grey(c.left - 4, line_y), 255);
+        EXPECT_EQ(screen_test::grey(mid, top - 4), 255);
+        ShowScreen();
+    }
+}
+
+} // namespace
