@@ -1,0 +1,228 @@
+#!/bin/sh
+# xvfb_check.sh: the built game seen from outside, in a real (virtual) X
+# server. It starts the game under Xvfb, looks at its window with xdotool,
+# photographs it with ImageMagick's `import` and presses keys as a player
+# would:
+#   - a window of 640 x 480 named "Cropstack" appears;
+#   - the title screen is drawn (neither black nor one flat colour);
+#   - Return on the menu starts play, and the picture becomes a board;
+#   - Escape leaves play, Escape on the title ends the program with status 0.
+# With --installed, the game is installed under a temporary prefix and run
+# through its launcher by an ordinary user who cannot write the installed
+# files: a key redefined in the menu must land in that user's
+# $XDG_CONFIG_HOME/cropstack/cropstack.ini and the installed file stay as it was.
+#
+#   xvfb_check.sh BIN_DIR [OUT_DIR]
+#   xvfb_check.sh --installed BUILD_DIR [OUT_DIR]
+#
+# Every wait has a time limit and everything started here is stopped on exit.
+set -u
+
+mode=run
+if [ "${1:-}" = "--installed" ]; then
+    mode=installed
+    shift
+fi
+[ $# -ge 1 ] || { echo "usage: $0 [--installed] DIR [OUT_DIR]" >&2; exit 2; }
+src=$(cd "$1" && pwd) || exit 2
+out=${2:-$(pwd)/blackbox-$mode}
+mkdir -p "$out" || exit 2
+out=$(cd "$out" && pwd)
+
+for tool in Xvfb xdotool import convert compare; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/cropstack-blackbox.XXXXXX") || exit 2
+chmod 755 "$work"
+xvfb_pid=
+game_pid=
+
+cleanup() {
+    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    sleep 0.2
+    [ -n "$game_pid" ] && kill -9 "$game_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill -9 "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
+
+fail() {
+    echo "FAIL: $*"
+    [ -f "$work/log/ErrorLog.txt" ] && { echo "--- game log"; cat "$work/log/ErrorLog.txt"; }
+    [ -f "$work/game.err" ] && { echo "--- game output"; tail -20 "$work/game.err"; }
+    exit 1
+}
+note() { echo "ok: $*"; }
+
+# ------------------------------------------------------------------ the game's copy
+
+mkdir -p "$work/log" "$work/config"
+chmod 777 "$work/log" "$work/config"
+if [ "$mode" = run ]; then
+    # A copy, so settings the game writes back never touch the build tree.
+    game_dir="$work/game"
+    mkdir -p "$game_dir"
+    [ -x "$src/cropstack" ] || fail "no game program in $src"
+    cp "$src/cropstack" "$src"/*.ddd "$src"/*.png "$src"/*.bmp "$src"/*.wav \
+        "$src/cropstack.ini" "$game_dir"/ || fail "the game's files are incomplete in $src"
+    cp -r "$src/levlib" "$game_dir"/ || fail "no levlib in $src"
+    launch="$game_dir/cropstack"
+else
+    prefix="$work/prefix"
+    timeout 120 cmake --install "$src" --prefix "$prefix" >"$work/install.log" 2>&1 ||
+        { cat "$work/install.log"; fail "cmake --install"; }
+    launch="$prefix/bin/cropstack"
+    game_dir="$prefix/lib/cropstack"
+    [ -x "$launch" ] || fail "no launcher at $launch"
+    [ -f "$prefix/share/applications/cropstack.desktop" ] || fail "no desktop entry"
+    [ -f "$prefix/share/icons/hicolor/64x64/apps/cropstack.png" ] || fail "no icon"
+    chmod -R a+rX "$prefix"
+    cp "$game_dir/cropstack.ini" "$work/shipped.ini"
+    note "installed under a temporary prefix"
+fi
+
+# An ordinary player may not write the installed files; root may write
+# anything, so under root the installed game runs as "nobody".
+as_player=""
+if [ "$mode" = installed ] && [ "$(id -u)" = 0 ]; then
+    chmod -R a-w "$prefix"
+    command -v setpriv >/dev/null 2>&1 || { echo "SKIP: setpriv is missing"; exit 77; }
+    as_player="setpriv --reuid=65534 --regid=65534 --clear-groups"
+fi
+
+# ------------------------------------------------------------------ the X server
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -ac 3>"$work/display" \
+    >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+i=0
+while [ ! -s "$work/display" ]; do
+    i=$((i + 1))
+    [ $i -le 100 ] || { cat "$work/xvfb.log"; fail "Xvfb did not start within 10 s"; }
+    sleep 0.1
+done
+DISPLAY=":$(head -n 1 "$work/display")"
+export DISPLAY
+note "Xvfb on $DISPLAY"
+
+# ------------------------------------------------------------------ helpers
+
+# Presses a key long enough for a frame to see it (the game reads the key
+# state once per frame, so an instant press and release could be missed).
+press() {
+    timeout 5 xdotool keydown "$1" || fail "xdotool keydown $1"
+    sleep 0.15
+    timeout 5 xdotool keyup "$1" || fail "xdotool keyup $1"
+    sleep 0.15
+}
+
+shot() {
+    timeout 10 import -window "$wid" "$out/$1.png" 2>>"$work/import.log" || return 1
+}
+
+# Mean and standard deviation of the picture's brightness, 0..1.
+stats() {
+    convert "$out/$1.png" -colorspace Gray -format '%[fx:mean] %[fx:standard_deviation]' info:
+}
+
+# How different two pictures are: the root mean square error, 0..1.
+difference() {
+    compare -metric RMSE "$out/$1.png" "$out/$2.png" null: 2>&1 | sed 's/.*(\(.*\)).*/\1/'
+}
+
+is_drawn() { # mean stddev: not black and not one flat colour
+    awk -v m="$1" -v s="$2" 'BEGIN { exit !(m > 0.05 && s > 0.02) }'
+}
+
+# ------------------------------------------------------------------ the window
+
+cd "$work" || exit 1
+env -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy TMPDIR="$work/log" \
+    XDG_CONFIG_HOME="$work/config" HOME="$work/config" $as_player "$launch" \
+    >"$work/game.out" 2>"$work/game.err" &
+game_pid=$!
+
+wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^Cropstack$' 2>/dev/null | head -n 1)
+[ -n "$wid" ] || fail "no window named Cropstack within 20 s"
+name=$(timeout 5 xdotool getwindowname "$wid")
+[ "$name" = "Cropstack" ] || fail "window title is '$name', not 'Cropstack'"
+size=$(timeout 5 xdotool getwindowgeometry "$wid" | sed -n 's/.*Geometry: *//p')
+[ "$size" = "640x480" ] || fail "window is $size, not 640x480"
+note "window 640x480 named Cropstack"
+timeout 5 xdotool windowfocus --sync "$wid" 2>/dev/null || timeout 5 xdotool windowfocus "$wid"
+
+# ------------------------------------------------------------------ the title screen
+
+# Thumbnails are rendered first; wait until a frame shows something.
+i=0
+while :; do
+    i=$((i + 1))
+    [ $i -le 40 ] || fail "the title screen was not drawn within 20 s (mean, deviation: $s)"
+    sleep 0.5
+    shot title || continue
+    s=$(stats title)
+    is_drawn $s && break
+done
+note "title screen drawn (mean, deviation: $s)"
+
+# The menu takes input two seconds after the title screen starts.
+sleep 2.5
+shot menu || fail "no picture of the menu"
+
+if [ "$mode" = installed ]; then
+    # Root page: 1 Player, 2 Players, 4 Players, Options, Player 1 keys, ...
+    for k in Down Down Down Down; do press $k; done
+    press Return
+    sleep 0.8 # the page slides in
+    press Return # redefine "Up"
+    press i      # scan code 23
+    sleep 0.3
+    press Left # back to the root page, the cursor stays on "Player 1 keys"
+    sleep 0.8
+    press Up; press Up; press Up; press Up # to "1 Player"
+fi
+
+# ------------------------------------------------------------------ play
+
+press Return
+sleep 2.5 # the menu slides out, the level loads and the iris opens
+shot play || fail "no picture of play"
+s=$(stats play)
+is_drawn $s || fail "play shows nothing (mean, deviation: $s)"
+d=$(difference menu play)
+awk -v d="$d" 'BEGIN { exit !(d > 0.1) }' || fail "Return did not start play (difference $d)"
+note "Return started play (difference from the menu $d)"
+
+# ------------------------------------------------------------------ the end
+
+press Escape # the iris closes, the title screen follows
+sleep 2
+kill -0 "$game_pid" 2>/dev/null || fail "the game ended on Escape in play"
+# Escape on the title screen ends the program; pressed again until it does,
+# in case the first press came while the title was still being prepared.
+i=0
+while kill -0 "$game_pid" 2>/dev/null; do
+    i=$((i + 1))
+    [ $i -le 20 ] || fail "the game did not end within 10 s of Escape on the title"
+    press Escape
+    sleep 0.2
+done
+wait "$game_pid"
+status=$?
+game_pid=
+[ "$status" = 0 ] || fail "the game ended with status $status"
+note "Escape, Escape: back to the title, then the program ended with status 0"
+
+if [ "$mode" = installed ]; then
+    copy="$work/config/cropstack/cropstack.ini"
+    [ -f "$copy" ] || fail "no settings in \$XDG_CONFIG_HOME/cropstack"
+    binding=$(awk -F= '{ sub(/\r$/, "") } /^\[/ { section = $0 } section == "[keyconfig1]" && $1 == "1value" { print $2 }' "$copy")
+    [ "$binding" = K23 ] || fail "the redefined key is '$binding', not K23, in $copy"
+    cmp -s "$work/shipped.ini" "$game_dir/cropstack.ini" || fail "the installed settings changed"
+    note "the new binding was kept in the player's configuration directory"
+fi
+echo "PASS"
+exit 0
