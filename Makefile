@@ -12,7 +12,8 @@ PACKAGES := cmake g++ make pkg-config \
             libgtest-dev libgmock-dev libbenchmark-dev \
             libsdl2-dev libsdl2-mixer-dev libpng-dev zlib1g-dev \
             libgl-dev libegl1 libgl1-mesa-dri \
-            libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
+            libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev \
+            xvfb xdotool imagemagick
 
 GAME := $(BUILD)/bin/cropstack
 
