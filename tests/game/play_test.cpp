@@ -1,0 +1,253 @@
+// play_test.cpp: whole games of play_game on the test clock, with keys
+// pressed on chosen frames and every frame's boards recorded: levels
+// completed and restarted through the fades, Escape, two boards side by
+// side, and levels that cannot be started.
+#include "game_fixture.h"
+#include "screen_test_support.h"
+
+#include "game/screens.h"
+#include "graphics/graphics.h"
+#include "input/input.h"
+#include "platform/plat_video.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+using screen_test::kKeyEscape;
+using screen_test::kKeyRight;
+
+constexpr int kKeyD = 32, kKeyR = 19;
+constexpr double kFrameMs = 50;
+constexpr int kFrameLimit = 400;
+
+// One board as seen at the end of a frame.
+struct Seen {
+    double level, fade, characters, x;
+    double floor_slot;
+};
+
+// A key held from frame `down` and released at frame `up`.
+struct KeyPress {
+    int key, down, up;
+};
+
+struct GameRun {
+    std::vector<KeyPress> keys;
+    std::vector<std::vector<Seen>> frames; // [frame][board]
+    bool hit_limit = false;
+};
+GameRun* g_run = nullptr;
+
+// After drawing, before the present: record the boards, move the clock on
+// one frame and set the keys for the next frame.
+void observe(const RtArray<BoardState>& boards) {
+    GameRun& run = *g_run;
+    std::vector<Seen> seen;
+    for (int i = 0; i < rt_bounds(boards, 0); ++i) {
+        const BoardState& b = rt_index(boards, i);
+        double n = rt_bounds(b.characters, 0);
+        seen.push_back({b.level_number, b.fade_timer, n, n > 0 ? rt_index(b.characters, 0).m.x : -1,
+                        b.floor_slot});
+    }
+    run.frames.push_back(seen);
+    int frame = static_cast<int>(run.frames.size());
+    plat_test_clock_advance(kFrameMs);
+    for (const KeyPress& k : run.keys) {
+        if (frame == k.down) InputScriptKey(k.key, true);
+        if (frame == k.up) InputScriptKey(k.key, false);
+    }
+    // A game that does not end by itself is ended, and the test fails.
+    if (frame >= kFrameLimit) {
+        run.hit_limit = true;
+        InputScriptKey(kKeyEscape, true);
+    }
+}
+
+// The level: character 1 at (3, 2), two cells left of the exit, walled in.
+const std::vector<std::string> kLevel = {"", "  #####", "  #1.E#", "  #####"};
+
+class Play : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        screen_test::open_window(160, 120);
+        GameValues& g = game_values();
+        g.screen_width = 160;
+        g.screen_height = 120;
+        install_presentation();
+        home_ = rt_get_current_dir();
+        InputScriptClear();
+    }
+    void TearDown() override {
+        rt_set_current_dir(home_);
+        InputScriptClear();
+        set_play_frame_observer(nullptr);
+        g_run = nullptr;
+    }
+
+    // A game directory of its own: the settings and the given levels
+    // (an empty picture writes a file that is not a level).
+    void make_game_dir(const std::string& name,
+                       const std::vector<std::pair<int, std::vector<std::string>>>& levels) {
+        fs::path dir = fs::path(screen_test::temp_dir()) / name;
+        fs::create_directories(dir / "levlib");
+        std::ofstream(dir / "cropstack.ini")
+            << "[options]\n3value=0\n4value=0\n"
+               "[keyconfig1]\n1value=K200\n2value=K208\n3value=K203\n4value=K205\n"
+               "5value=K49\n6value=K22\n7value=K19\n"
+               "[keyconfig2]\n1value=K17\n2value=K31\n3value=K30\n4value=K32\n"
+               "5value=K15\n6value=K16\n7value=K20\n";
+        for (const auto& [number, picture] : levels) {
+            std::ofstream out(dir / ("levlib/QLEV" + std::to_string(number) + ".CMD"));
+            if (picture.empty()) out << "not a level\r\n";
+            for (const std::string& line : game_test::level_lines(picture))
+                if (!picture.empty()) out << line << "\r\n";
+        }
+        // The line-file cache knows files by name only: have it hold another one.
+        std::ofstream(dir / "other.txt") << "x\r\n";
+        lf_get_text((dir / "other.txt").c_str(), 0);
+        ASSERT_EQ(rt_set_current_dir(dir.c_str()), 1);
+    }
+
+    double play(double players, std::vector<KeyPress> keys) {
+        run_.keys = std::move(keys);
+        g_run = &run_;
+        set_play_frame_observer(observe);
+        double result = play_game(players);
+        EXPECT_FALSE(run_.hit_limit) << "the game did not end";
+        return result;
+    }
+
+    // The frames, from the first, of board `b` for which pred holds.
+    template <class Pred> int count_frames(int b, Pred pred) const {
+        int n = 0;
+        for (const auto& f : run_.frames)
+            if (pred(f[b])) ++n;
+        return n;
+    }
+    std::vector<double> levels_seen(int b) const {
+        std::vector<double> levels;
+        for (const auto& f : run_.frames)
+            if (levels.empty() || levels.back() != f[b].level) levels.push_back(f[b].level);
+        return levels;
+    }
+
+    screen_test::TestClock clock_;
+    RtString home_;
+    GameRun run_;
+};
+
+std::string log_text() {
+    std::ifstream in(rt_log_path().str(), std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+TEST_F(Play, CompletedLevelFadesToTheNextLevel) {
+    make_game_dir("complete", {{1, kLevel}, {2, kLevel}});
+    EXPECT_EQ(play(1, {{kKeyRight, 2, 3}, {kKeyRight, 8, 9}, {kKeyEscape, 70, 71}}), 0);
+    EXPECT_EQ(levels_seen(0), (std::vector<double>{1, 2}));
+    // The iris closes over a second, the next level is loaded closed, and
+    // it opens over a second.
+    size_t next = 0;
+    while (next < run_.frames.size() && run_.frames[next][0].level == 1)
+        ++next;
+    ASSERT_LT(next, run_.frames.size());
+    EXPECT_GT(run_.frames[next - 1][0].fade, 0.9);
+    EXPECT_LT(run_.frames[next][0].fade, 0);
+    EXPECT_EQ(run_.frames[next][0].characters, 1);
+    EXPECT_EQ(run_.frames[next][0].x, 3) << "the new level starts from its own start";
+    int closing = 0, opening = 0;
+    for (size_t i = 0; i < 70; ++i) {
+        double fade = run_.frames[i][0].fade;
+        closing += fade > 0 ? 1 : 0;
+        opening += fade < 0 ? 1 : 0;
+    }
+    EXPECT_NEAR(closing, 1000 / kFrameMs, 2);
+    EXPECT_NEAR(opening, 1000 / kFrameMs, 2);
+    EXPECT_EQ(run_.frames[69][0].fade, 0) << "playable again";
+}
+
+TEST_F(Play, RestartReloadsTheSameLevel) {
+    make_game_dir("restart", {{1, kLevel}, {2, kLevel}});
+    play(1, {{kKeyRight, 2, 3}, {kKeyR, 8, 9}, {kKeyEscape, 70, 71}});
+    // Restart lowers the number while the iris closes; the fade adds it back.
+    EXPECT_EQ(levels_seen(0), (std::vector<double>{1, 0, 1}));
+    EXPECT_EQ(run_.frames[7][0].x, 4) << "moved before the restart";
+    EXPECT_GT(count_frames(0, [](const Seen& s) { return s.fade < 0; }), 10);
+    EXPECT_EQ(run_.frames[69][0].x, 3) << "back at the start";
+    EXPECT_EQ(run_.frames[69][0].fade, 0);
+}
+
+TEST_F(Play, EscapeClosesEveryBoardAndEndsTheGame) {
+    make_game_dir("escape", {{1, kLevel}, {5, kLevel}});
+    struct Case {
+        double players;
+        size_t boards;
+    };
+    for (Case c : {Case{1, 1}, Case{2, 2}, Case{4, 2}}) {
+        SCOPED_TRACE(c.players);
+        run_ = GameRun();
+        EXPECT_EQ(play(c.players, {{kKeyEscape, 3, 4}}), 0);
+        ASSERT_FALSE(run_.frames.empty());
+        EXPECT_EQ(run_.frames[0].size(), c.boards);
+        const std::vector<Seen>& last = run_.frames.back();
+        for (const Seen& s : last)
+            EXPECT_GT(s.fade, 0.9) << "every iris closes";
+        EXPECT_NEAR(run_.frames.size(), 3 + 1000 / kFrameMs, 2);
+        InputScriptClear();
+    }
+}
+
+TEST_F(Play, TwoBoardsRunIndependently) {
+    make_game_dir("two", {{1, kLevel}, {5, kLevel}, {6, kLevel}});
+    play(2, {{kKeyD, 2, 3}, {kKeyD, 8, 9}, {kKeyEscape, 70, 71}});
+    EXPECT_EQ(levels_seen(0), (std::vector<double>{1}));
+    EXPECT_EQ(levels_seen(1), (std::vector<double>{5, 6}));
+    EXPECT_EQ(count_frames(0, [](const Seen& s) { return s.fade != 0; }),
+              count_frames(0, [](const Seen& s) { return s.fade > 0; }));
+    EXPECT_EQ(run_.frames[60][0].x, 3) << "board 0 did not move";
+    EXPECT_EQ(run_.frames[0][0].floor_slot, 0);
+    EXPECT_EQ(run_.frames[0][1].floor_slot, 101);
+}
+
+TEST_F(Play, LevelThatCannotBeStartedReturnsWithALogEntry) {
+    struct Case {
+        const char* dir;
+        std::vector<std::pair<int, std::vector<std::string>>> levels;
+        double players;
+        std::vector<KeyPress> keys;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"end",
+         {{1, kLevel}},
+         1,
+         {{kKeyRight, 2, 3}, {kKeyRight, 8, 9}},
+         "game: board 0 cannot start level 2: levlib/QLEV2.CMD is missing"},
+        {"invalid",
+         {{1, kLevel}, {2, {}}},
+         1,
+         {{kKeyRight, 2, 3}, {kKeyRight, 8, 9}},
+         "game: board 0 cannot start level 2: levlib/QLEV2.CMD is not a valid level"},
+        {"second", {{1, kLevel}}, 2, {}, "game: board 1 cannot start level 5"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dir);
+        run_ = GameRun();
+        make_game_dir(c.dir, c.levels);
+        size_t before = log_text().size();
+        EXPECT_EQ(play(c.players, c.keys), 0);
+        EXPECT_NE(log_text().find(c.logged, before), std::string::npos) << log_text();
+        rt_set_current_dir(home_);
+        InputScriptClear();
+    }
+}
+
+} // namespace
