@@ -1,0 +1,119 @@
+// title.cpp: the title screen. Five levels rendered once into small
+// pictures drift across a white screen under the logo; after two seconds the
+// settings menu takes input until a player count is chosen or Escape pressed.
+#include "game/screens.h"
+
+#include "input/input.h"
+#include "scene3d/scene3d.h"
+
+namespace {
+
+constexpr double kWhite = 16777215;
+constexpr int kThumbnails = 5;
+constexpr double kFirstThumbnailSprite = 100;
+constexpr double kOverlaySprite = 99; // the lens while rendering, then the logo
+constexpr double kThumbnailPixels = 256;
+constexpr double kMenuDelay = 2000; // ms before the menu takes input
+constexpr double kEscape = 1;
+
+// Renders one level into a thumbnail sprite. A level that cannot be started
+// (missing or refused; the level loader has logged why) leaves a white
+// picture instead of ending the title screen.
+void render_thumbnail(BoardState& board, double level, double sprite) {
+    board.level_number = level;
+    const bool started = start_level(board) != 0;
+    ClearScreen();
+    SetAlphaMode(0);
+    SetViewport2D(0, 0, kThumbnailPixels, kThumbnailPixels);
+    ClearDepth();
+    if (started) {
+        draw_board(board);
+        End3D();
+    } else {
+        FillRect(0, 0, kThumbnailPixels, kThumbnailPixels, kWhite);
+        SetViewport2D(0, 0, 0, 0);
+    }
+    SetAlphaMode(1);
+    DrawSprite(kOverlaySprite, 0, 0);
+    SetAlphaMode(0);
+    GrabSprite(sprite, 0, 0, kThumbnailPixels, kThumbnailPixels);
+    SetViewport2D(0, 0, 0, 0);
+}
+
+void draw_thumbnails(double phase, double w, double h) {
+    for (int i = 0; i < kThumbnails; ++i) {
+        const ThumbnailPlace place = title_thumbnail_place(i, phase, w, h);
+        StretchSprite(kFirstThumbnailSprite + i, place.x, place.y, w / 3, h / 3);
+        SetAlphaMode(place.whitening);
+        FillRect(place.x, place.y, place.x + w / 3 - 1, place.y + h / 3 - 1, kWhite);
+        SetAlphaMode(0);
+    }
+}
+
+} // namespace
+
+double title_phase_step(double phase, double frame_time) {
+    phase += frame_time / 15;
+    if (phase > 1000) phase -= 1000;
+    return phase;
+}
+
+ThumbnailPlace title_thumbnail_place(int i, double phase, double w, double h) {
+    ThumbnailPlace t;
+    double p = phase;
+    switch (i) {
+    case 0:
+        p = rt_mod(phase + 100, 1000);
+        t.x = w - p * w * 0.6 / 1000;
+        t.y = h * 0.3 - h * 0.2 * p / 1000;
+        break;
+    case 1:
+        p = rt_mod(phase + 600, 1000);
+        t.x = p * w * 0.8 / 1000 - w / 3;
+        t.y = h * 0.5;
+        break;
+    case 2:
+        p = rt_mod(phase + 500, 1000);
+        t.x = w - p * w * 0.8 / 1000;
+        t.y = p * h / 1000 * 0.15;
+        break;
+    case 3:
+        t.x = phase * w * 0.6 / 1000 - w / 3;
+        t.y = h * 0.2 - h * 0.1 * p / 1000;
+        break;
+    default:
+        p = rt_mod(phase + 100, 1000);
+        t.x = w * p * 0.2 / 1000 + w * 0.6;
+        t.y = h * 0.3 + h - h * 0.6 * p / 1000 - h / 3;
+        break;
+    }
+    // White creeps over the last quarter of the cycle, before the jump back.
+    t.whitening = (p + 1) / 250 - 3;
+    if (t.whitening < 0.001) t.whitening = 0.001;
+    return t;
+}
+
+double title_screen() {
+    BoardState board;
+    double w = 0, h = 0;
+    GetScreenSize(&w, &h);
+    const double first = rt_rnd(43) + 1;
+    LoadSprite("lens.bmp", kOverlaySprite);
+    for (double level = first; level <= first + 4; ++level)
+        render_thumbnail(board, level, kFirstThumbnailSprite + level - first);
+    LoadSprite("logo.bmp", kOverlaySprite);
+    SetEscapeEnds(0);
+    const double menu_time = TotalTime() + kMenuDelay;
+    MenuOpen("cropstack.ini");
+    double phase = 0, result = 0;
+    while (result == 0) {
+        FillRect(0, 0, w, h, kWhite);
+        phase = title_phase_step(phase, FrameTime());
+        draw_thumbnails(phase, w, h);
+        StretchSprite(kOverlaySprite, w * 0.1, h * 0.125, w * 0.8, h * 0.4);
+        if (TotalTime() > menu_time) result = MenuFrame();
+        if (KeyDown(kEscape) != 0) result = -1;
+        ShowScreen();
+    }
+    return result;
+}

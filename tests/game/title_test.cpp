@@ -1,0 +1,174 @@
+// title_test.cpp: the title screen run headless on the test clock: which
+// levels become thumbnails (and what a missing one shows), Escape before the
+// menu, the menu's choice after its delay, and the drifting thumbnails' paths.
+#include "game_fixture.h"
+#include "screen_test_support.h"
+
+#include "game/screens.h"
+#include "graphics/graphics.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kScreenW = 640, kScreenH = 480;
+
+// A seed whose first rt_rnd(43) gives `value`.
+std::uint32_t seed_giving(double value) {
+    for (std::uint32_t seed = 1; seed < 100000; ++seed) {
+        rt_seed(seed);
+        if (rt_rnd(43) == value) {
+            rt_seed(seed);
+            return seed;
+        }
+    }
+    ADD_FAILURE() << "no seed gives " << value;
+    return 0;
+}
+
+// Share of white pixels of a thumbnail sprite, drawn alone at the top left.
+double thumbnail_white_share(int sprite) {
+    ClearScreen();
+    SetViewport2D(0, 0, 0, 0);
+    SetAlphaMode(0);
+    DrawSprite(sprite, 0, 0);
+    DecodedImage image;
+    EXPECT_TRUE(ReadScreenPixels(0, 0, 256, 256, image));
+    int white = 0;
+    for (std::size_t i = 0; i + 3 < image.pixels.size(); i += 4)
+        white += image.pixels[i] == 255 && image.pixels[i + 1] == 255 && image.pixels[i + 2] == 255;
+    return white / (256.0 * 256.0);
+}
+
+int log_mentions(const std::string& text) {
+    std::ifstream in(rt_log_path().c_str(), std::ios::binary);
+    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    int n = 0;
+    for (std::size_t at = log.find(text); at != std::string::npos; at = log.find(text, at + 1))
+        ++n;
+    return n;
+}
+
+class Title : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        // Only levels 44 to 48 exist; a settings file whose first line
+        // chooses two players.
+        fs::path dir = fs::path(screen_test::temp_dir()) / "title";
+        fs::create_directories(dir / "levlib");
+        const auto lines =
+            game_test::level_lines(game_test::rows("########/#.1....#/#......#/#...E..#/########"));
+        for (int level = 44; level <= 48; ++level) {
+            std::ofstream out(dir / "levlib" / ("QLEV" + std::to_string(level) + ".CMD"),
+                              std::ios::binary);
+            for (const std::string& line : lines)
+                out << line << "\r\n";
+        }
+        std::ofstream(dir / "cropstack.ini") << "[root]\n1name=2 Players\n1type=button\n"
+                                                "1value=2\n2name=Quit\n2type=button\n2value=-1\n";
+        fs::current_path(dir);
+    }
+    void SetUp() override {
+        screen_test::open_window(kScreenW, kScreenH);
+        install_presentation();
+        game_values().option_camera = 0;
+        InputScriptClear();
+    }
+    void TearDown() override {
+        InputScriptClear();
+        set_floor_mesh_builder(nullptr);
+    }
+};
+
+} // namespace
+
+TEST_F(Title, EscapeBeforeTheMenuReturnsMinusOne) {
+    screen_test::TestClock clock;
+    SetEscapeEnds(1);
+    InputScriptKey(screen_test::kKeyEscape, true);
+    const double start = TotalTime();
+    // Escape is handled by the title itself: the frame step must not end the
+    // program on it.
+    EXPECT_EQ(title_screen(), -1);
+    EXPECT_LT(TotalTime() - start, 2000) << "left in the first frames, before the menu";
+    EXPECT_EQ(engine().escape_ends_program, 0);
+}
+
+TEST_F(Title, MenuChoosesAfterTwoSeconds) {
+    screen_test::TestClock clock;
+    // Return is held from the start; the menu acts on it once it runs and
+    // its page has slid in, then the chosen page slides out.
+    InputScriptKey(screen_test::kKeyReturn, true);
+    const double start = TotalTime();
+    EXPECT_EQ(title_screen(), 2);
+    EXPECT_GE(TotalTime() - start, 2000 + 2 * 500);
+    EXPECT_LT(TotalTime() - start, 4000);
+}
+
+TEST_F(Title, RandomFirstLevelPicksTheThumbnails) {
+    const struct {
+        double random;
+        bool drawn[5]; // a level on the thumbnail, or white for a level that is missing
+    } cases[] = {
+        {43, {true, true, true, true, true}},     // levels 44 to 48
+        {41, {false, false, true, true, true}},   // 42 and 43 are missing
+        {42, {false, true, true, true, true}},    // 43 is missing
+        {0, {false, false, false, false, false}}, // levels 1 to 5
+    };
+    for (const auto& c : cases) {
+        screen_test::TestClock clock;
+        const int logged = log_mentions("QLEV42.CMD");
+        seed_giving(c.random);
+        InputScriptKey(screen_test::kKeyEscape, true);
+        ASSERT_EQ(title_screen(), -1);
+        InputScriptClear();
+        EXPECT_EQ(log_mentions("QLEV42.CMD") - logged, c.random == 41 ? 1 : 0)
+            << "a missing level is logged once";
+        for (int i = 0; i < 5; ++i) {
+            const double white = thumbnail_white_share(100 + i);
+            if (c.drawn[i])
+                EXPECT_LT(white, 0.5) << "first level " << c.random + 1 << ", thumbnail " << i;
+            else
+                EXPECT_EQ(white, 1) << "first level " << c.random + 1 << ", thumbnail " << i;
+        }
+    }
+}
+
+TEST_F(Title, PhaseWrapsOnceAFrame) {
+    const struct {
+        double phase, frame_ms, expected;
+    } cases[] = {
+        {0, 15, 1},      {999, 15, 1000},        // 1000 itself stays
+        {999, 30, 1},    {500, 15 * 1600, 1100}, // a very long frame wraps only once
+        {1100, 15, 101}, {0, 15000, 1000},       // one cycle in 15 seconds
+    };
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(title_phase_step(c.phase, c.frame_ms), c.expected)
+            << c.phase << " + " << c.frame_ms << " ms";
+}
+
+TEST_F(Title, ThumbnailsDriftAndWhitenAtTheEndOfTheirCycle) {
+    const double w = kScreenW, h = kScreenH;
+    const struct {
+        int i;
+        double phase, x, y, whitening;
+    } cases[] = {
+        {0, 0, w - 100 * w * 0.6 / 1000, h * 0.3 - h * 0.2 * 0.1, 0.001},
+        // The local phase is a whole-number remainder: 1050.5 MOD 1000 is 50.
+        {0, 950.5, w - 50 * w * 0.6 / 1000, h * 0.3 - h * 0.2 * 0.05, 0.001},
+        {1, 399, 999 * w * 0.8 / 1000 - w / 3, h * 0.5, 1},
+        {2, 250, w - 750 * w * 0.8 / 1000, 750 * h / 1000 * 0.15, 751.0 / 250 - 3},
+        // Thumbnail 3 follows the phase itself, fractions included.
+        {3, 874, 874 * w * 0.6 / 1000 - w / 3, h * 0.2 - h * 0.1 * 0.874, 875.0 / 250 - 3},
+        {4, 0, w * 0.02 + w * 0.6, h * 0.3 + h - h * 0.06 - h / 3, 0.001},
+    };
+    for (const auto& c : cases) {
+        const ThumbnailPlace t = title_thumbnail_place(c.i, c.phase, w, h);
+        EXPECT_NEAR(t.x, c.x, 1e-9) << "thumbnail " << c.i << " at " << c.phase;
+        EXPECT_NEAR(t.y, c.y, 1e-9) << "thumbnail " << c.i << " at " << c.phase;
+        EXPECT_NEAR(t.whitening, c.whitening, 1e-9) << "thumbnail " << c.i << " at " << c.phase;
+    }
+}
