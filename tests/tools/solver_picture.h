@@ -86,7 +86,7 @@ inline std::vector<std::string> level_lines(const std::string& picture,
     blocks += extra_blocks;
     // An empty list is written as a filler too short to hold a record.
     for (std::string* line : {&walls, &blocks, &doors})
-        if (line->empty()) *line = ".";
+        if (line->empty()) line->push_back('.');
     return {walls, blocks, doors, people, terrain_line(rows)};
 }
 

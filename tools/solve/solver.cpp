@@ -59,6 +59,59 @@ bool take_step(BoardState& board, int direction) {
     return true;
 }
 
+bool same_mover(const Mover& a, const Mover& b) {
+    return a.x == b.x && a.y == b.y && a.height == b.height && a.angle == b.angle &&
+           a.pending_dx == b.pending_dx && a.pending_dy == b.pending_dy &&
+           a.pending_height == b.pending_height && a.pending_angle == b.pending_angle;
+}
+
+bool same_door(const DoorRecord& a, const DoorRecord& b) {
+    for (int k = 0; k < 4; ++k)
+        if (rt_index(a.arms, k) != rt_index(b.arms, k)) return false;
+    return same_mover(a.m, b.m);
+}
+
+void copy_door(DoorRecord& to, const DoorRecord& from) {
+    for (int k = 0; k < 4; ++k)
+        rt_index(to.arms, k) = rt_index(from.arms, k);
+    to.m = from.m;
+}
+
+// Makes `work` the position `base` again after one step, copying only what
+// the step changed: mostly a walk, which moves one character and nothing
+// else. The grids are derived from blocks and doors (the terrain changes only
+// when a block falls), so they are copied only when one of those changed.
+void restore(BoardState& work, const BoardState& base) {
+    int n = count(base.characters);
+    if (count(work.characters) != n || !same_mover(work.exit, base.exit)) {
+        copy_board_position(work, base);
+        return;
+    }
+    for (int i = 0; i < n; ++i)
+        rt_index(work.characters, i).m = rt_index(base.characters, i).m;
+    bool grids = false;
+    for (int i = 0; i < count(base.blocks); ++i) {
+        BoxRecord& b = rt_index(work.blocks, i);
+        const BoxRecord& from = rt_index(base.blocks, i);
+        if (same_mover(b.m, from.m)) continue;
+        b.m = from.m;
+        grids = true;
+    }
+    for (int i = 0; i < count(base.doors); ++i) {
+        DoorRecord& d = rt_index(work.doors, i);
+        const DoorRecord& from = rt_index(base.doors, i);
+        if (same_door(d, from)) continue;
+        copy_door(d, from);
+        grids = true;
+    }
+    if (grids) {
+        rt_array_assign(work.terrain, base.terrain);
+        rt_array_assign(work.occupancy, base.occupancy);
+    }
+    work.current_character = base.current_character;
+    work.fade_timer = base.fade_timer;
+}
+
 double seconds_since(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -108,14 +161,15 @@ class Search {
     bool expand(std::uint32_t index) {
         const std::uint64_t* key = table_.key(index);
         int characters = layout_.characters_in(key);
-        layout_.decode(key, base_);
+        layout_.decode(key, base_, index > 0 ? table_.key(index - 1) : nullptr);
         ++result_.expanded;
-        bool dirty = true;
+        restore(work_, base_);
+        bool dirty = false;
         for (int c = 0; c < characters; ++c) {
             for (int d = 0; d < 4; ++d) {
-                // A refused step leaves the board as it was, so the copy is
-                // only renewed after an accepted one.
-                if (dirty) copy_board_position(work_, base_);
+                // A refused step leaves the board as it was, so the position
+                // is only restored after an accepted one.
+                if (dirty) restore(work_, base_);
                 dirty = false;
                 work_.current_character = c;
                 if (!take_step(work_, d)) continue;

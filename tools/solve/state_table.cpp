@@ -85,12 +85,21 @@ void KeyLayout::encode(const BoardState& board, std::uint64_t* key) const {
     }
 }
 
-void KeyLayout::decode(const std::uint64_t* key, BoardState& board) const {
+void KeyLayout::decode(const std::uint64_t* key, BoardState& board,
+                       const std::uint64_t* previous) const {
     const auto* bytes = reinterpret_cast<const unsigned char*>(key);
     int n = bytes[0];
     if (count(board.characters) != n) rt_dim(board.characters, n);
     for (int i = 0; i < n; ++i)
         place(rt_index(board.characters, i).m, get16(bytes, 1 + 2 * i));
+    board.current_character = 0;
+    board.fade_timer = 0;
+    // Blocks and doors as before: the grids still hold.
+    const auto* before = reinterpret_cast<const unsigned char*>(previous);
+    std::size_t bytes_after = static_cast<std::size_t>(words_) * 8 - block_offset_;
+    if (before != nullptr &&
+        std::memcmp(bytes + block_offset_, before + block_offset_, bytes_after) == 0)
+        return;
     rt_array_assign(board.terrain, terrain_);
     for (int i = 0; i < blocks_; ++i) {
         BoxRecord& b = rt_index(board.blocks, i);
@@ -109,8 +118,6 @@ void KeyLayout::decode(const std::uint64_t* key, BoardState& board) const {
         d.m.angle = 0;
         d.m.pending_angle = 0;
     }
-    board.current_character = 0;
-    board.fade_timer = 0;
     rebuild_occupancy(board);
 }
 

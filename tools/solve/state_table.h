@@ -28,8 +28,11 @@ class KeyLayout {
     // Packs a board whose movements have all finished.
     void encode(const BoardState& board, std::uint64_t* key) const;
     // Sets the movable parts of `board` (a copy of the level's start) to the
-    // position in `key`, with the terrain and occupancy grid to match.
-    void decode(const std::uint64_t* key, BoardState& board) const;
+    // position in `key`, with the terrain and occupancy grid to match. When
+    // the board holds `previous` and the two differ only in where the
+    // characters stand, the grids are kept as they are.
+    void decode(const std::uint64_t* key, BoardState& board,
+                const std::uint64_t* previous = nullptr) const;
     int characters_in(const std::uint64_t* key) const;
 
   private:
