@@ -156,6 +156,17 @@ TEST_F(Movie, PlaysToTheEndWithTheBarsCentredAndScaled) {
     }
 }
 
+TEST_F(Movie, SoundOnlyFilePlaysOnABlackScreen) {
+    TestMovieSpec spec;
+    spec.picture = false;
+    ASSERT_TRUE(make_movie(spec));
+    TestClock clock;
+    EXPECT_EQ(play(0), 0);
+    EXPECT_GE(g_watch.presents, 25) << "half a second at 60 frames a second";
+    ASSERT_FALSE(g_watch.first_samples.empty());
+    EXPECT_TRUE(gfx_is(g_watch.first_samples[0], 0, 0, 0));
+}
+
 // Presses 'A' once the movie has come round to its start again (or after
 // far too many passes, so a movie that never loops cannot hang the test).
 void press_after_restart(Watch& w) {

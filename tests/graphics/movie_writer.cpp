@@ -135,12 +135,12 @@ bool write_test_movie(const std::string& path, const TestMovieSpec& spec) {
     bool ok = true;
     {
         Encoder video, sound;
-        ok = open_encoder(out, AV_CODEC_ID_MPEG4, video, setup_video, spec);
+        if (spec.picture) ok = open_encoder(out, AV_CODEC_ID_MPEG4, video, setup_video, spec);
         if (ok && spec.sound)
             ok = open_encoder(out, AV_CODEC_ID_PCM_S16LE, sound, setup_sound, spec);
         ok = ok && avio_open(&out->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0;
         ok = ok && avformat_write_header(out, nullptr) >= 0;
-        ok = ok && write_pictures(out, video, spec);
+        if (ok && spec.picture) ok = write_pictures(out, video, spec);
         if (ok && spec.sound) ok = write_tone(out, sound, spec);
         ok = ok && av_write_trailer(out) >= 0;
     }

@@ -10,6 +10,7 @@ struct TestMovieSpec {
     int height = 32;
     int frames = 5;
     int fps = 10;
+    bool picture = true;
     bool sound = true;
 };
 
