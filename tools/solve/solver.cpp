@@ -4,6 +4,7 @@
 
 #include "tools/solve/state_table.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -126,6 +127,8 @@ class Search {
     Search(const BoardState& start, const SolveLimits& limits)
         : start_(start), limits_(limits), layout_(start), table_(layout_.words()),
           key_(static_cast<std::size_t>(layout_.words())) {
+        // Positions are numbered in 32 bits.
+        limits_.max_states = std::min<std::uint64_t>(limits_.max_states, StateTable::kNone - 1);
         start_.record_undo = 0; // the table is the search's history
         start_.fade_timer = 0;
         rt_dim(start_.undo_stack, 0);
