@@ -14,6 +14,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/imgutils.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
@@ -74,6 +75,7 @@ struct PlatMovie {
     double position_base_ms = 0; // position when play began
     double sound_end_ms = 0;     // position up to which sound is decoded
     int out_rate = 0, out_channels = 0;
+    int in_rate = 0, in_format = -1, in_channels = 0; // what the resampler was made for
     std::uint64_t frames_queued = 0;
 };
 
@@ -210,10 +212,17 @@ bool make_resampler(PlatMovie& m, const AVFrame* f) {
                                 static_cast<AVSampleFormat>(f->format), f->sample_rate, 0, nullptr);
     av_channel_layout_uninit(&in);
     av_channel_layout_uninit(&out);
+    m.in_rate = f->sample_rate;
+    m.in_format = f->format;
+    m.in_channels = f->ch_layout.nb_channels;
     return r >= 0 && swr_init(m.resampler) >= 0;
 }
 
 void queue_sound(PlatMovie& m, const AVFrame* f) {
+    // A stream may change its rate or layout midway; the resampler follows.
+    bool same = f->sample_rate == m.in_rate && f->format == m.in_format &&
+                f->ch_layout.nb_channels == m.in_channels;
+    if (m.resampler && !same) swr_free(&m.resampler);
     if (!m.resampler && !make_resampler(m, f)) return;
     int room = swr_get_out_samples(m.resampler, f->nb_samples);
     if (room <= 0) return;
@@ -246,6 +255,17 @@ void free_decoder(Decoder& d) {
     avcodec_free_context(&d.ctx);
 }
 
+// A picture without a sensible size cannot be shown; the sound may still play.
+bool open_picture_decoder(PlatMovie& m) {
+    if (!open_decoder(m, AVMEDIA_TYPE_VIDEO, m.video)) return false;
+    if (av_image_check_size(static_cast<unsigned>(m.video.ctx->width),
+                            static_cast<unsigned>(m.video.ctx->height), 0, nullptr) >= 0)
+        return true;
+    free_decoder(m.video);
+    m.video.stream = -1;
+    return false;
+}
+
 } // namespace
 
 bool plat_movie_supported() {
@@ -261,7 +281,7 @@ PlatMovie* plat_movie_open(const char* path) {
         return nullptr;
     }
     bool ok = avformat_find_stream_info(m->format, nullptr) >= 0;
-    bool video = ok && open_decoder(*m, AVMEDIA_TYPE_VIDEO, m->video);
+    bool video = ok && open_picture_decoder(*m);
     bool sound = ok && open_decoder(*m, AVMEDIA_TYPE_AUDIO, m->sound);
     m->frame = av_frame_alloc();
     m->pending = av_frame_alloc();
@@ -270,15 +290,11 @@ PlatMovie* plat_movie_open(const char* path) {
         plat_movie_close(m);
         return nullptr;
     }
-    if (video && (m->video.ctx->width <= 0 || m->video.ctx->height <= 0)) {
-        free_decoder(m->video); // a picture without a size cannot be shown
-        m->video.stream = -1;
-        video = false;
-    }
     if (video) {
         m->width = m->video.ctx->width;
         m->height = m->video.ctx->height;
-        m->pixels.assign(static_cast<std::size_t>(m->width) * m->height * 4, 0);
+        // Slack at the end for the converter's vector stores.
+        m->pixels.assign(static_cast<std::size_t>(m->width) * m->height * 4 + 64, 0);
     }
     if (!movie_sound_device_format(&m->out_rate, &m->out_channels)) m->out_channels = 0;
     measure(*m);
