@@ -66,6 +66,8 @@ TEST(SolverTool, QuietOutputIsOneLineOfFieldsAndTheStatusTellsTheOutcome) {
         {"--quiet " + level("#######/#1...E#/#######"), "solved 4 RRRR", 0},
         {"-q " + level("#######/#1B~~E#/#######"), "impossible - -", 1},
         {"--quiet --max-states 50 " + level(room), "state-limit - -", 3},
+        // Far less time than this room's thousands of positions take.
+        {"--quiet --time-limit 0.000001 " + level(room), "time-limit - -", 3},
         {"--quiet --replay " + level("#######/#1...E#/#######") + " RRRR", "complete 4 0", 0},
         {"--quiet --replay " + level("#######/#1...E#/#######") + " RLR", "incomplete 3 0", 1},
         {"--quiet --replay " + level("#######/#1...E#/#######") + " RZR", "", 2},
