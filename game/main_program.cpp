@@ -48,7 +48,9 @@ constexpr Asset kAssets[] = {
     {"fall.wav", AssetKind::kSound, 2, 1},    {"done.wav", AssetKind::kSound, 3, 1},
 };
 
-void load_assets() {
+} // namespace
+
+void load_game_assets() {
     for (const Asset& a : kAssets) {
         switch (a.kind) {
         case AssetKind::kModel:
@@ -64,8 +66,6 @@ void load_assets() {
     }
 }
 
-// The frame drawn over the boards during play; other counts keep what
-// sprite 100 holds.
 void load_frame_overlay(double player_count) {
     if (player_count == 1)
         LoadSprite("bkgnd-1pl.png", 100);
@@ -75,15 +75,13 @@ void load_frame_overlay(double player_count) {
         LoadSprite("bkgnd-4pl.png", 100);
 }
 
-} // namespace
-
 void game_main() {
     GameValues& g = game_values();
     rt_dim(g.camera_follow, 3);
     ini_open("cropstack.ini");
     apply_screen_mode(rt_val(ini_get("options", "2value")));
     GetScreenSize(&g.screen_width, &g.screen_height);
-    load_assets();
+    load_game_assets();
     install_presentation();
     for (;;) {
         g.player_count = title_screen();

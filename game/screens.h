@@ -100,5 +100,11 @@ using PlayFrameObserver = void (*)(const RtArray<BoardState>& boards);
 void set_play_frame_observer(PlayFrameObserver observer);
 // The game's main program: settings, screen mode, assets, title/play loop.
 [[noreturn]] void game_main();
+// Every model, texture and sound of the game into its slot (a file that
+// fails leaves its slot empty).
+void load_game_assets();
+// The frame drawn over the boards into sprite 100 for a player count of
+// 1, 2 or 3 to 4; other counts keep what sprite 100 holds.
+void load_frame_overlay(double player_count);
 // The entry procedure: engine defaults, start-up, main program, end.
 [[noreturn]] void game_entry(int argc, char** argv);
