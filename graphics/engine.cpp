@@ -4,6 +4,7 @@
 #include "graphics/gl_ext.h"
 #include "graphics/graphics.h"
 #include "graphics/graphics_local.h"
+#include "graphics/movie.h"
 #include "input/input.h"
 #include "platform/plat_events.h"
 #include "platform/plat_video.h"
@@ -150,6 +151,7 @@ void EngineInit(void* instance, const RtString& title) {
     // The input waits end the program on Escape under the same switch as the frame step.
     InputSetEscapeQuery([] { return static_cast<int>(engine().escape_ends_program); });
     SoundInit(sound_device(), e.window);
+    InstallMovieScreen();
     rt_set_debug_flag(e.debug_flag);
     e.current_font = 0;
     enter_program_dir();
