@@ -9,9 +9,11 @@
 #include "graphics/graphics.h"
 #include "input/input.h"
 #include "platform/plat_video.h"
+#include "scene3d/scene3d.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -248,6 +250,84 @@ TEST_F(Play, LevelThatCannotBeStartedReturnsWithALogEntry) {
         rt_set_current_dir(home_);
         InputScriptClear();
     }
+}
+
+// ---------------------------------------------------------------- screenshots
+
+// Not a check: with CROPSTACK_SHOTS naming a directory, and started in the
+// directory of the game's files, plays the title screen, the menu, one and
+// two boards and a closing iris, and saves a picture of each there.
+std::string g_shots;
+int g_title_frames = 0;
+
+void shoot(const char* name) {
+    EXPECT_TRUE(SaveScreenshot((g_shots + "/" + name).c_str())) << name;
+}
+
+// Before each title frame is presented.
+void title_frame() {
+    ShadowPass(false);
+    ++g_title_frames;
+    plat_test_clock_advance(kFrameMs);
+    if (g_title_frames == 20) shoot("title.png");
+    if (g_title_frames == 120) shoot("menu.png");
+    if (g_title_frames == 121) InputScriptKey(kKeyEscape, true);
+}
+
+int g_play_frames = 0;
+void play_frame(const RtArray<BoardState>& boards) {
+    ++g_play_frames;
+    plat_test_clock_advance(kFrameMs);
+    const int boards_count = static_cast<int>(rt_bounds(boards, 0));
+    if (boards_count == 1) {
+        if (g_play_frames == 10) shoot("play-1.png");
+        if (g_play_frames == 11) InputScriptKey(211, true); // restart, as shipped
+        if (g_play_frames == 12) InputScriptKey(211, false);
+        if (g_play_frames == 22) shoot("iris-half.png");
+        if (g_play_frames == 28) shoot("iris-closing.png");
+    } else if (g_play_frames == 10) {
+        shoot("play-2.png");
+    }
+    if (g_play_frames == 40) InputScriptKey(kKeyEscape, true);
+}
+
+TEST(Screenshots, TitleMenuAndPlay) {
+    const char* dir = std::getenv("CROPSTACK_SHOTS");
+    if (!dir) GTEST_SKIP() << "CROPSTACK_SHOTS names no directory";
+    g_shots = dir;
+    fs::create_directories(g_shots);
+    screen_test::open_window(640, 480);
+    screen_test::TestClock clock;
+    LoadFont("smalfont.bmp", 0);
+    GameValues& g = game_values();
+    rt_dim(g.camera_follow, 3);
+    GetScreenSize(&g.screen_width, &g.screen_height);
+    load_game_assets();
+    install_presentation();
+    InputScriptClear();
+    // A seed whose first title level lies in the library, so the thumbnails
+    // show levels.
+    double library = 1;
+    while (rt_file_exists(level_file_name("levlib", library)) != 0)
+        ++library;
+    std::uint32_t seed = 1;
+    for (; seed < 1000; ++seed) {
+        rt_seed(seed);
+        if (rt_rnd(43) + 1 + 4 < library) break;
+    }
+    rt_seed(seed);
+    SetLeaveShadowPassHook(title_frame);
+    EXPECT_EQ(title_screen(), -1);
+    SetLeaveShadowPassHook([] { ShadowPass(false); });
+    InputScriptClear();
+    set_play_frame_observer(play_frame);
+    for (double players : {1.0, 2.0}) {
+        g_play_frames = 0;
+        load_frame_overlay(players);
+        EXPECT_EQ(play_game(players), 0);
+        InputScriptClear();
+    }
+    set_play_frame_observer(nullptr);
 }
 
 } // namespace
