@@ -7,6 +7,7 @@
 #include "game/screens.h"
 #include "graphics/graphics.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -70,6 +71,9 @@ class Title : public ::testing::Test {
         std::ofstream(dir / "cropstack.ini") << "[root]\n1name=2 Players\n1type=button\n"
                                                 "1value=2\n2name=Quit\n2type=button\n2value=-1\n";
         fs::current_path(dir);
+        // A log of this process's own: test programs running side by side
+        // would otherwise write into the same one.
+        setenv("TMPDIR", dir.c_str(), 1);
     }
     void SetUp() override {
         screen_test::open_window(kScreenW, kScreenH);
