@@ -219,6 +219,34 @@ TEST_F(Play, TwoBoardsRunIndependently) {
     EXPECT_EQ(run_.frames[0][1].floor_slot, 101);
 }
 
+// Where each board's 3D scene is set up: (viewport top, viewport height).
+std::vector<std::pair<int, int>> g_scene_viewports;
+void record_make3d(double near_plane, double far_plane, double fov) {
+    g_scene_viewports.push_back({renderer().viewport_y, renderer().viewport_height});
+    engine_presentation_calls().Make3D(near_plane, far_plane, fov);
+}
+
+TEST_F(Play, BoardsAreDrawnInTheirPartOfTheScreen) {
+    make_game_dir("halves", {{1, kLevel}, {5, kLevel}});
+    struct Case {
+        double players;
+        std::vector<std::pair<int, int>> viewports; // of the first frame
+    };
+    const Case cases[] = {{1, {{0, 120}}}, {2, {{0, 60}, {60, 60}}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.players);
+        run_ = GameRun();
+        g_scene_viewports.clear();
+        presentation_calls().Make3D = record_make3d;
+        play(c.players, {{kKeyEscape, 1, 2}});
+        presentation_calls() = engine_presentation_calls();
+        ASSERT_GE(g_scene_viewports.size(), c.viewports.size());
+        g_scene_viewports.resize(c.viewports.size());
+        EXPECT_EQ(g_scene_viewports, c.viewports);
+        InputScriptClear();
+    }
+}
+
 TEST_F(Play, LevelThatCannotBeStartedReturnsWithALogEntry) {
     struct Case {
         const char* dir;
