@@ -1,0 +1,205 @@
+// scenarios.cpp: the scripts a run's program plays, chosen by name through
+// CROPSTACK_WHOLE_SCENARIO. This is the child's side: WholeChild.DISABLED_Run
+// runs only when the parent test starts a run's copy of this program.
+#include "tests/whole/steps.h"
+
+#include "platform/plat_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <memory>
+
+namespace whole {
+namespace {
+
+// A new key for the "Right" line of player 1: J (scan code 36), unbound by default.
+constexpr int kNewRight = 36;
+
+Script title_then_menu_shots() {
+    Script s;
+    s.then("the title screen", until([](const FrameView& v) { return !v.play; }));
+    s.then("the title's first second", wait_ms(1000));
+    s.then(shot("title"));
+    s.then("the menu's two seconds", wait_ms(1100));
+    s.then("the menu page sliding in", wait_frames(30));
+    s.then(shot("menu"));
+    return s;
+}
+
+Script quit_from_title() {
+    int cursor = 0; // every title screen opens the menu afresh
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_quit(cursor));
+    return s;
+}
+
+Script escape_to_title() {
+    Script s;
+    s.then("Escape in play", tap(kEscape));
+    s.then(expect(
+        [](const FrameView& v) {
+            if (!v.play || v.boards.empty()) return false;
+            for (const BoardView& b : v.boards)
+                if (!(b.fade > 0)) return false;
+            return true;
+        },
+        "every board's iris closing after one Escape"));
+    s.then(back_at_title());
+    return s;
+}
+
+// Remembers where board `board`'s characters stand, to compare later.
+struct Positions {
+    std::vector<double> xs, ys;
+};
+
+Step remember(int board, std::shared_ptr<Positions> into) {
+    return [board, into](const FrameView& v) {
+        if (!v.play || static_cast<int>(v.boards.size()) <= board) fail("no board to look at");
+        into->xs = v.boards[static_cast<std::size_t>(board)].xs;
+        into->ys = v.boards[static_cast<std::size_t>(board)].ys;
+        return Progress::kDone;
+    };
+}
+
+Step unchanged(int board, std::shared_ptr<Positions> before, std::string what) {
+    return expect(
+        [board, before](const FrameView& v) {
+            if (!v.play || static_cast<int>(v.boards.size()) <= board) return false;
+            const BoardView& b = v.boards[static_cast<std::size_t>(board)];
+            return b.xs == before->xs && b.ys == before->ys;
+        },
+        what);
+}
+
+Script one_player_five_levels() {
+    int cursor = 0;
+    Script s;
+    s.then(title_then_menu_shots());
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(boards_at_rest(1));
+    s.then(expect([](const FrameView& v) { return v.boards[0].level == 1; }, "level 1 first"));
+    s.then(shot("play-one"));
+    for (int level = 1; level <= 5; ++level)
+        s.then(play_level(1, 0, level, solution(level), level == 1 ? "iris" : ""));
+    s.then(boards_at_rest(1));
+    s.then(escape_to_title());
+    s.then(quit_from_title());
+    return s;
+}
+
+Script redefine_right_key() {
+    int cursor = 0;
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "dir", "keyconfig1")));
+    cursor = 0;
+    s.then(menu_choose(cursor, menu_line("keyconfig1", "key", setting("keyconfig1", "4value"))));
+    s.then("the new key", tap(kNewRight));
+    s.then("the capture ending", wait_frames(5));
+    s.then(menu_back(cursor));
+    s.then(menu_quit(cursor));
+    return s;
+}
+
+Script play_with_new_key() {
+    int cursor = 0;
+    auto before = std::make_shared<Positions>();
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(boards_at_rest(1));
+    s.then(remember(0, before));
+    s.then("the old Right key", tap(205));
+    s.then("a step's time", wait_frames(6));
+    s.then(unchanged(0, before, "the old Right key to move nobody"));
+    // The solution walks right with the new key, read from the settings file.
+    s.then(play_level(1, 0, 1, solution(1)));
+    s.then(boards_at_rest(1));
+    s.then(escape_to_title());
+    s.then(quit_from_title());
+    return s;
+}
+
+Script two_boards() {
+    int cursor = 0;
+    auto board1 = std::make_shared<Positions>();
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "button", "2")));
+    s.then(boards_at_rest(2));
+    s.then(
+        expect([](const FrameView& v) { return v.boards[0].level == 1 && v.boards[1].level == 5; },
+               "board 0 on level 1 and board 1 on level 5"));
+    s.then(shot("play-two"));
+    s.then(remember(1, board1));
+    s.then(play_level(2, 0, 1, solution(1)));
+    s.then(
+        expect([](const FrameView& v) { return v.boards[1].level == 5 && v.boards[1].fade == 0; },
+               "board 1 still playing level 5"));
+    s.then(unchanged(1, board1, "board 1's characters unmoved by player 1's keys"));
+    s.then(play_level(2, 1, 5, solution(5)));
+    s.then(expect([](const FrameView& v) { return v.boards[0].level == 2; },
+                  "board 0 still on level 2"));
+    s.then(boards_at_rest(2));
+    s.then(escape_to_title());
+    s.then(quit_from_title());
+    return s;
+}
+
+Step log_mentions(const std::string& text) {
+    return until([text](const FrameView&) {
+        std::string log;
+        plat_read_file(plat_temp_dir() + "ErrorLog.txt", &log);
+        return log.find(text) != std::string::npos;
+    });
+}
+
+// The run's library holds level 1, a broken level 2 and nothing else.
+Script library_ends() {
+    int cursor = 0;
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(play_moves(1, 0, 1, solution(1)));
+    s.then(back_at_title());
+    s.then("a log entry for level 2", log_mentions("QLEV2.CMD"), 1000);
+    cursor = 0;
+    s.then(menu_ready());
+    // Board 1 would start on level 5, past the end of this library.
+    s.then(menu_choose(cursor, menu_line("root", "button", "2")));
+    s.then("a log entry for level 5", log_mentions("QLEV5.CMD"), 1000);
+    s.then(say("two boards went back to the title"));
+    s.then(quit_from_title());
+    return s;
+}
+
+using ScriptMaker = Script (*)();
+const std::map<std::string, ScriptMaker>& scenarios() {
+    static const std::map<std::string, ScriptMaker> table = {
+        {"one-player-five-levels", one_player_five_levels},
+        {"redefine-right-key", redefine_right_key},
+        {"play-with-new-key", play_with_new_key},
+        {"two-boards", two_boards},
+        {"library-ends", library_ends},
+    };
+    return table;
+}
+
+} // namespace
+} // namespace whole
+
+TEST(WholeChild, DISABLED_Run) {
+    const char* name = std::getenv("CROPSTACK_WHOLE_SCENARIO");
+    const auto& table = whole::scenarios();
+    const auto found = table.find(name != nullptr ? name : "");
+    if (found == table.end()) whole::fail("no scenario named by CROPSTACK_WHOLE_SCENARIO");
+    whole::Script script = found->second();
+    whole::note("playing " + found->first + " in " + std::to_string(script.size()) + " steps");
+    static char program[] = "cropstack";
+    char* argv[] = {program, nullptr};
+    whole::run_program(script, 1, argv);
+}
