@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -278,6 +279,75 @@ TEST_F(Play, LevelThatCannotBeStartedReturnsWithALogEntry) {
         rt_set_current_dir(home_);
         InputScriptClear();
     }
+}
+
+// ---------------------------------------------------------------- main program
+
+// Run in a child process: the main program in `dir`, with keys pressed on
+// chosen title frames by the frame step's reset hook. The first title frame
+// writes the screen size to standard error.
+std::vector<KeyPress> g_title_keys;
+int g_frames_seen = 0;
+
+void scripted_title_frame() {
+    UseShader(-1);                                 // the renderer's own reset
+    if (engine().escape_ends_program != 0) return; // not the title yet
+    ++g_frames_seen;
+    if (g_frames_seen == 1)
+        std::fprintf(stderr, "screen %dx%d\n", engine().screen_width, engine().screen_height);
+    for (const KeyPress& k : g_title_keys) {
+        if (g_frames_seen == k.down) InputScriptKey(k.key, true);
+        if (g_frames_seen == k.up) InputScriptKey(k.key, false);
+    }
+}
+
+[[noreturn]] void run_main_program(const std::string& dir, std::vector<KeyPress> keys) {
+    plat_test_clock_enable(true, 1000);
+    EngineInit(nullptr, "Cropstack test");
+    rt_set_current_dir(dir.c_str());
+    g_title_keys = std::move(keys);
+    scene3d();
+    SetFrameResetHook(scripted_title_frame);
+    game_main();
+}
+
+class MainProgram : public ::testing::Test {
+  protected:
+    std::string game_dir(const std::string& name, const std::string& screen_mode) {
+        fs::path dir = fs::path(screen_test::temp_dir()) / name;
+        fs::create_directories(dir);
+        std::ofstream(dir / "cropstack.ini") << "[options]\n2value=" << screen_mode
+                                             << "\n[root]\n1name=Play\n1type=button\n1value=1\n"
+                                                "2name=Quit\n2type=button\n2value=-1\n";
+        return dir.string();
+    }
+};
+
+TEST_F(MainProgram, ScreenModeFromTheSettings) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    struct Case {
+        const char* mode;
+        const char* screen;
+    };
+    const Case cases[] = {{"1", "screen 800x600"},    {"2", "screen 1024x768"},
+                          {"6", "screen 640x480"},    {"-1", "screen 640x480"},
+                          {"wide", "screen 640x480"}, {"1.5", "screen 640x480"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mode);
+        std::string dir = game_dir(std::string("mode") + c.mode, c.mode);
+        EXPECT_EXIT(run_main_program(dir, {{kKeyEscape, 2, 3}}), ::testing::ExitedWithCode(0),
+                    c.screen);
+    }
+}
+
+TEST_F(MainProgram, QuitAndEscapeOnTheTitleEndTheProgramNormally) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    std::string dir = game_dir("quit", "0");
+    // The menu takes input two seconds (120 frames) after the title opens.
+    EXPECT_EXIT(run_main_program(
+                    dir, {{screen_test::kKeyUp, 160, 161}, {screen_test::kKeyReturn, 163, 164}}),
+                ::testing::ExitedWithCode(0), "screen 640x480");
+    EXPECT_EXIT(run_main_program(dir, {{kKeyEscape, 2, 3}}), ::testing::ExitedWithCode(0), "");
 }
 
 // ---------------------------------------------------------------- screenshots
