@@ -180,9 +180,8 @@ if [ "$mode" = installed ]; then
     press Return # redefine "Up"
     press i      # scan code 23
     sleep 0.3
-    press Left # back to the root page, the cursor stays on "Player 1 keys"
+    press Left # back to the root page; the cursor stays on line 0, "1 Player"
     sleep 0.8
-    press Up; press Up; press Up; press Up # to "1 Player"
 fi
 
 # ------------------------------------------------------------------ play
