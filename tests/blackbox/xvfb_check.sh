@@ -137,6 +137,32 @@ is_drawn() { # mean stddev: not black and not one flat colour
     awk -v m="$1" -v s="$2" 'BEGIN { exit !(m > 0.05 && s > 0.02) }'
 }
 
+# How much greener than red and blue the picture is, on average: the boards'
+# grass makes play clearly green, the white title screen is not.
+greenness() {
+    convert "$out/$1.png" -format '%[fx:mean.g - (mean.r + mean.b) / 2]' info:
+}
+
+# Takes pictures until the board is (yes) or is not (no) on screen.
+wait_for_board() {
+    i=0
+    while :; do
+        i=$((i + 1))
+        [ $i -le 40 ] || return 1
+        sleep 0.5
+        shot "$2" || continue
+        seen=$(greenness "$2")
+        if [ "$1" = yes ]; then
+            awk -v g="$seen" 'BEGIN { exit !(g > 0.1) }' && return 0
+        else
+            awk -v g="$seen" 'BEGIN { exit !(g < 0.08) }' && return 0
+        fi
+    done
+}
+
+# Menu pages slide over 25 frames; a slow software renderer needs the time.
+slide() { sleep 1.5; }
+
 # ------------------------------------------------------------------ the window
 
 cd "$work" || exit 1
@@ -176,29 +202,30 @@ if [ "$mode" = installed ]; then
     # Root page: 1 Player, 2 Players, 4 Players, Options, Player 1 keys, ...
     for k in Down Down Down Down; do press $k; done
     press Return
-    sleep 0.8 # the page slides in
+    slide
     press Return # redefine "Up"
     press i      # scan code 23
     sleep 0.3
     press Left # back to the root page; the cursor stays on line 0, "1 Player"
-    sleep 0.8
+    slide
 fi
 
 # ------------------------------------------------------------------ play
 
-press Return
-sleep 2.5 # the menu slides out, the level loads and the iris opens
+g=$(greenness menu)
+press Return # the menu slides out and the first level starts
+wait_for_board yes play || fail "Return did not start play (greenness $g, then $(greenness play))"
+sleep 0.5
 shot play || fail "no picture of play"
 s=$(stats play)
 is_drawn $s || fail "play shows nothing (mean, deviation: $s)"
 d=$(difference menu play)
-awk -v d="$d" 'BEGIN { exit !(d > 0.1) }' || fail "Return did not start play (difference $d)"
-note "Return started play (difference from the menu $d)"
+note "Return started play (greenness $g, then $(greenness play); difference $d)"
 
 # ------------------------------------------------------------------ the end
 
 press Escape # the iris closes, the title screen follows
-sleep 2
+wait_for_board no back || fail "Escape in play did not lead back to the title"
 kill -0 "$game_pid" 2>/dev/null || fail "the game ended on Escape in play"
 # Escape on the title screen ends the program; pressed again until it does,
 # in case the first press came while the title was still being prepared.
