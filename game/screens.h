@@ -82,13 +82,6 @@ double title_screen();
 // The title's animation phase (0 to 1000, one cycle in 15 seconds) after a
 // frame of frame_time ms.
 double title_phase_step(double phase, double frame_time);
-// Where thumbnail i (0 to 4) of a w x h screen lies at a phase: its top-left
-// corner, and the share of white added over it as its cycle ends.
-struct ThumbnailPlace {
-    double x = 0, y = 0;
-    double whitening = 0;
-};
-ThumbnailPlace title_thumbnail_place(int i, double phase, double w, double h);
 // Plays with one or two boards until Escape; returns 0. A level that cannot
 // be started (missing, invalid, past the end of the library) ends the game
 // too, with a log entry.

@@ -40,23 +40,12 @@ void render_thumbnail(BoardState& board, double level, double sprite) {
     SetViewport2D(0, 0, 0, 0);
 }
 
-void draw_thumbnails(double phase, double w, double h) {
-    for (int i = 0; i < kThumbnails; ++i) {
-        const ThumbnailPlace place = title_thumbnail_place(i, phase, w, h);
-        StretchSprite(kFirstThumbnailSprite + i, place.x, place.y, w / 3, h / 3);
-        SetAlphaMode(place.whitening);
-        FillRect(place.x, place.y, place.x + w / 3 - 1, place.y + h / 3 - 1, kWhite);
-        SetAlphaMode(0);
-    }
-}
-
-} // namespace
-
-double title_phase_step(double phase, double frame_time) {
-    phase += frame_time / 15;
-    if (phase > 1000) phase -= 1000;
-    return phase;
-}
+// Where thumbnail i (0 to 4) of a w x h screen lies at a phase: its top-left
+// corner, and the share of white added over it as its cycle ends.
+struct ThumbnailPlace {
+    double x = 0, y = 0;
+    double whitening = 0;
+};
 
 ThumbnailPlace title_thumbnail_place(int i, double phase, double w, double h) {
     ThumbnailPlace t;
@@ -91,6 +80,24 @@ ThumbnailPlace title_thumbnail_place(int i, double phase, double w, double h) {
     t.whitening = (p + 1) / 250 - 3;
     if (t.whitening < 0.001) t.whitening = 0.001;
     return t;
+}
+
+void draw_thumbnails(double phase, double w, double h) {
+    for (int i = 0; i < kThumbnails; ++i) {
+        const ThumbnailPlace place = title_thumbnail_place(i, phase, w, h);
+        StretchSprite(kFirstThumbnailSprite + i, place.x, place.y, w / 3, h / 3);
+        SetAlphaMode(place.whitening);
+        FillRect(place.x, place.y, place.x + w / 3 - 1, place.y + h / 3 - 1, kWhite);
+        SetAlphaMode(0);
+    }
+}
+
+} // namespace
+
+double title_phase_step(double phase, double frame_time) {
+    phase += frame_time / 15;
+    if (phase > 1000) phase -= 1000;
+    return phase;
 }
 
 double title_screen() {

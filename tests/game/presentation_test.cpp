@@ -292,22 +292,6 @@ TEST_F(Presentation, CameraModes) {
     }
 }
 
-TEST_F(Presentation, FollowPointGlidesOncePerFrame) {
-    BoardState board = board_from_picture(kCameraBoard);
-    board.current_character = 1; // at (6, 6); the follow point starts at (11, 10, 6)
-    game_values().option_camera = 1;
-    RtArray<double>& f = game_values().camera_follow;
-    for (int frame = 1; frame <= 3; ++frame) {
-        draw_board(board);
-        EXPECT_NEAR(rt_index(f, 0), 6 + 5 * std::pow(0.99, frame), 1e-9) << "frame " << frame;
-        EXPECT_NEAR(rt_index(f, 2), 6, 1e-9);
-        EXPECT_EQ(rt_index(f, 1), 10);
-    }
-    game_values().option_camera = 0;
-    draw_board(board);
-    EXPECT_NEAR(rt_index(f, 0), 6 + 5 * std::pow(0.99, 3), 1e-9) << "other modes leave it";
-}
-
 namespace {
 
 bool white_at(int x, int y) {

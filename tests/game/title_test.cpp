@@ -162,13 +162,3 @@ TEST_F(Title, PhaseWrapsOnceAFrame) {
         EXPECT_DOUBLE_EQ(title_phase_step(c.phase, c.frame_ms), c.expected)
             << c.phase << " + " << c.frame_ms << " ms";
 }
-
-TEST_F(Title, ThumbnailPhasesAreWholeNumberRemainders) {
-    // 950.5 + 100 MOD 1000 is 50 for thumbnail 0; thumbnail 3 keeps the fraction.
-    const ThumbnailPlace t0 = title_thumbnail_place(0, 950.5, 640, 480);
-    EXPECT_DOUBLE_EQ(t0.x, 640 - 50 * 640 * 0.6 / 1000);
-    EXPECT_DOUBLE_EQ(t0.whitening, 0.001) << "no whitening before the last quarter";
-    const ThumbnailPlace t3 = title_thumbnail_place(3, 874.5, 640, 480);
-    EXPECT_DOUBLE_EQ(t3.y, 480 * 0.2 - 480 * 0.1 * 0.8745);
-    EXPECT_DOUBLE_EQ(t3.whitening, 875.5 / 250 - 3);
-}
