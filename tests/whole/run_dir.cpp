@@ -77,8 +77,7 @@ void exec_scenario(const RunDir& run, const std::string& scenario) {
     setenv("CROPSTACK_WHOLE_SHOTS", screenshot_dir().c_str(), 1);
     setenv("TMPDIR", run.log.c_str(), 1);
     const std::string exe = (run.dir / own_program().filename()).string();
-    const char* argv[] = {exe.c_str(), "--gtest_filter=WholeChild.DISABLED_Run",
-                          "--gtest_also_run_disabled_tests", "--gtest_brief=1", nullptr};
+    const char* argv[] = {exe.c_str(), nullptr};
     execv(exe.c_str(), const_cast<char* const*>(argv));
     std::perror("whole: cannot start the run's program");
     std::_Exit(127);

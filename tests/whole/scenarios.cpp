@@ -1,6 +1,6 @@
 // scenarios.cpp: the scripts a run's program plays, chosen by name through
-// CROPSTACK_WHOLE_SCENARIO. This is the child's side: WholeChild.DISABLED_Run
-// runs only when the parent test starts a run's copy of this program.
+// CROPSTACK_WHOLE_SCENARIO, and the test program's entry, which plays one
+// when that variable is set (the parent test sets it for a run's copy).
 #include "tests/whole/steps.h"
 
 #include "platform/plat_files.h"
@@ -192,14 +192,18 @@ const std::map<std::string, ScriptMaker>& scenarios() {
 } // namespace
 } // namespace whole
 
-TEST(WholeChild, DISABLED_Run) {
+// The test program's own entry: a run's copy plays its scenario, anything
+// else is the ordinary test program.
+int main(int argc, char** argv) {
     const char* name = std::getenv("CROPSTACK_WHOLE_SCENARIO");
+    if (name == nullptr) {
+        testing::InitGoogleTest(&argc, argv);
+        return RUN_ALL_TESTS();
+    }
     const auto& table = whole::scenarios();
-    const auto found = table.find(name != nullptr ? name : "");
-    if (found == table.end()) whole::fail("no scenario named by CROPSTACK_WHOLE_SCENARIO");
+    const auto found = table.find(name);
+    if (found == table.end()) whole::fail(std::string("no scenario named ") + name);
     whole::Script script = found->second();
     whole::note("playing " + found->first + " in " + std::to_string(script.size()) + " steps");
-    static char program[] = "cropstack";
-    char* argv[] = {program, nullptr};
-    whole::run_program(script, 1, argv);
+    whole::run_program(script, argc, argv);
 }
