@@ -6,6 +6,8 @@ BUILD_TYPE ?= RelWithDebInfo
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 # CI builds with warnings as errors.
 WERROR     ?= $(if $(CI),ON,OFF)
+# Where `make install` puts the game.
+PREFIX     ?= /usr/local
 
 # Everything the build, the game and the tests need from Debian.
 PACKAGES := cmake g++ make pkg-config \
@@ -17,7 +19,7 @@ PACKAGES := cmake g++ make pkg-config \
 
 GAME := $(BUILD)/bin/cropstack
 
-.PHONY: run test build deps configure clean
+.PHONY: run test build deps configure clean install screenshots
 
 run: build
 	@if [ -x $(GAME) ]; then cd $(BUILD)/bin && ./cropstack; \
@@ -26,6 +28,20 @@ run: build
 test: build
 	cd $(BUILD) && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
 	  ctest --output-on-failure -j $(JOBS) --timeout 300
+
+# The game under $(PREFIX): the program and its data in lib/cropstack, a
+# launcher in bin, the desktop entry and the icon in share. DESTDIR is honoured.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The README's pictures: the whole-program runs that take them save them into
+# $(BUILD)/screenshots, and they are copied into docs/screenshots.
+screenshots: build
+	rm -rf $(BUILD)/screenshots
+	cd $(BUILD)/bin && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
+	  ./test_whole --gtest_filter='WholeProgram.OnePlayer*:WholeProgram.TwoBoards*'
+	mkdir -p docs/screenshots
+	cp $(BUILD)/screenshots/*.png docs/screenshots/
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
