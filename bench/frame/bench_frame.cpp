@@ -41,9 +41,23 @@ void start_engine() {
     g_engine_up = true;
 }
 
-// What play_game draws per frame, board by board, then the overlay and the
-// frame step.
-void draw_frame(RtArray<BoardState>& boards) {
+// Which parts of a frame a run measures: the whole frame, or one part
+// alone (finished with a one-pixel read, which waits for the drawing).
+enum Part {
+    kWholeFrame = 0,
+    kBoardsOnly = 1,
+    kOverlayOnly = 2,
+    kPresentOnly = 3,
+    kBoardsPresent = 4,
+    kOverlayPresent = 5
+};
+
+void finish_drawing() {
+    DecodedImage pixel;
+    ReadScreenPixels(0, 0, 1, 1, pixel);
+}
+
+void draw_boards(RtArray<BoardState>& boards) {
     GameValues& g = game_values();
     int count = static_cast<int>(rt_bounds(boards, 0));
     for (int i = 0; i < count; ++i) {
@@ -57,14 +71,29 @@ void draw_frame(RtArray<BoardState>& boards) {
         End3D();
     }
     End3D();
-    StretchSprite(100, 0, 0, g.screen_width, g.screen_height);
-    ShowScreen();
+}
+
+// What play_game draws per frame, board by board, then the overlay and the
+// frame step; or one of those parts.
+void draw_frame(RtArray<BoardState>& boards, int part) {
+    GameValues& g = game_values();
+    if (part == kWholeFrame || part == kBoardsOnly || part == kBoardsPresent) draw_boards(boards);
+    if (part == kWholeFrame || part == kOverlayOnly || part == kOverlayPresent)
+        StretchSprite(100, 0, 0, g.screen_width, g.screen_height);
+    if (part == kWholeFrame || part == kPresentOnly || part == kBoardsPresent ||
+        part == kOverlayPresent) {
+        ShowScreen();
+    } else {
+        finish_drawing();
+        ClearScreen();
+    }
 }
 
 void BM_FrameWork(benchmark::State& state) {
     start_engine();
     const Screen screen{static_cast<int>(state.range(0)), static_cast<int>(state.range(1))};
     const int count = static_cast<int>(state.range(2));
+    const int part = static_cast<int>(state.range(3));
     SetScreen(screen.width, screen.height, 0);
     GameValues& g = game_values();
     GetScreenSize(&g.screen_width, &g.screen_height);
@@ -85,18 +114,25 @@ void BM_FrameWork(benchmark::State& state) {
     r.frame_interval = 0;
     for (auto _ : state) {
         r.next_frame_time = 0;
-        draw_frame(boards);
+        draw_frame(boards, part);
     }
     state.counters["fps"] =
         benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_FrameWork)
-    ->ArgNames({"w", "h", "boards"})
-    ->Args({640, 480, 1})
-    ->Args({640, 480, 2})
-    ->Args({1024, 768, 1})
-    ->Args({1024, 768, 2})
+    ->ArgNames({"w", "h", "boards", "part"})
+    ->Args({640, 480, 1, kWholeFrame})
+    ->Args({640, 480, 2, kWholeFrame})
+    ->Args({1024, 768, 1, kWholeFrame})
+    ->Args({1024, 768, 2, kWholeFrame})
+    // Where the time of a two-board frame at 640 x 480 goes.
+    ->Args({640, 480, 2, kBoardsOnly})
+    ->Args({640, 480, 2, kOverlayOnly})
+    ->Args({640, 480, 2, kPresentOnly})
+    ->Args({640, 480, 2, kBoardsPresent})
+    ->Args({640, 480, 2, kOverlayPresent})
     ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
     ->MinTime(2.0);
 
 // ---------------------------------------------------------------- start-up
