@@ -10,12 +10,11 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <system_error>
 
 namespace {
-
-constexpr const char* kProbeName = ".cropstack-write-test";
 
 // The directory part of a name, with a trailing "/", or "./" for a bare name.
 std::string directory_of(const std::string& name) {
@@ -29,12 +28,17 @@ std::string file_part(const std::string& name) {
 }
 
 // Saving replaces the file through a temporary file in the same directory, so
-// the question is whether that directory takes a new file; asking by trying
-// is the only answer that holds for read-only mounts and ACLs as well.
+// the question is whether that directory takes a new entry; asking by trying
+// is the only answer that holds for read-only mounts and ACLs as well. The
+// probe is a directory with a name nobody can guess: making one never
+// follows a link planted in its place.
 bool directory_writable(const std::string& dir) {
-    const std::string probe = dir + kProbeName;
-    if (!plat_write_file_atomic(probe, std::string())) return false;
-    plat_delete_file(probe);
+    std::random_device random;
+    const std::string probe =
+        dir + ".cropstack-probe-" + std::to_string(random()) + std::to_string(random());
+    std::error_code error;
+    if (!std::filesystem::create_directory(probe, error)) return false;
+    std::filesystem::remove(probe, error);
     return true;
 }
 
