@@ -3,8 +3,9 @@
 // limiter's wait) for one and two boards at 640 x 480 and 1024 x 768, and
 // the time from starting the game's process to its first title frame.
 //
-// Run from the build's bin directory (the game's models, pictures and
-// levels lie there); the program changes to its own directory itself.
+// The game's models, pictures and levels are read from the program's own
+// directory. Frames are measured at the size the engine starts with:
+// 640 x 480, or --screen=1024x768 for the larger size.
 #include "game/screens.h"
 
 #include "graphics/graphics.h"
@@ -27,11 +28,14 @@ struct Screen {
 };
 
 bool g_engine_up = false;
+// The screen size the engine starts with (--screen=WxH). An offscreen
+// window keeps the drawable it was made with, so each size needs its own run.
+Screen g_start{640, 480};
 
 void start_engine() {
     if (g_engine_up) return;
-    engine().screen_width = 640;
-    engine().screen_height = 480;
+    engine().screen_width = g_start.width;
+    engine().screen_height = g_start.height;
     EngineInit(nullptr, "Cropstack benchmark");
     SetEscapeEnds(0);
     game_values().camera_follow = RtArray<double>();
@@ -89,14 +93,33 @@ void draw_frame(RtArray<BoardState>& boards, int part) {
     }
 }
 
+// Whether the bottom-right pixel of the screen can be drawn and read back
+// (a window resized after start-up may keep its old drawable).
+bool drawable_reaches(Screen screen) {
+    ClearScreen();
+    FillRect(screen.width - 2, screen.height - 2, screen.width - 1, screen.height - 1, 255);
+    DecodedImage pixel;
+    bool red = ReadScreenPixels(screen.width - 1, screen.height - 1, 1, 1, pixel) &&
+               pixel.pixels.size() >= 4 && pixel.pixels[0] == 255 && pixel.pixels[1] == 0;
+    ClearScreen();
+    return red;
+}
+
 void BM_FrameWork(benchmark::State& state) {
     start_engine();
     const Screen screen{static_cast<int>(state.range(0)), static_cast<int>(state.range(1))};
     const int count = static_cast<int>(state.range(2));
     const int part = static_cast<int>(state.range(3));
-    SetScreen(screen.width, screen.height, 0);
+    if (screen.width != g_start.width || screen.height != g_start.height) {
+        state.SkipWithError("measured in a run started with --screen=<w>x<h>");
+        return;
+    }
     GameValues& g = game_values();
     GetScreenSize(&g.screen_width, &g.screen_height);
+    if (!drawable_reaches(screen)) {
+        state.SkipWithError("the window's drawable did not grow to the screen size");
+        return;
+    }
     load_frame_overlay(count);
     RtArray<BoardState> boards;
     rt_dim(boards, count);
@@ -180,8 +203,11 @@ BENCHMARK(BM_StartToFirstTitleFrame)->UseManualTime()->Iterations(5)->Unit(bench
 } // namespace
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
+    for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], kChildFlag) == 0) run_child(argc, argv);
+        if (std::sscanf(argv[i], "--screen=%dx%d", &g_start.width, &g_start.height) == 2)
+            argv[i] = const_cast<char*>("");
+    }
     g_self = rt_program_dir().str() + "bench_frame";
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
