@@ -53,7 +53,11 @@ enum Part {
     kOverlayOnly = 2,
     kPresentOnly = 3,
     kBoardsPresent = 4,
-    kOverlayPresent = 5
+    kOverlayPresent = 5,
+    // Diagnostics: the boards alone without their shadow pass, or without
+    // their white background.
+    kBoardsNoShadow = 6,
+    kBoardsNoBackground = 7
 };
 
 void finish_drawing() {
@@ -82,6 +86,16 @@ void draw_boards(RtArray<BoardState>& boards) {
 void draw_frame(RtArray<BoardState>& boards, int part) {
     GameValues& g = game_values();
     if (part == kWholeFrame || part == kBoardsOnly || part == kBoardsPresent) draw_boards(boards);
+    if (part == kBoardsNoShadow || part == kBoardsNoBackground) {
+        PresentationCalls& calls = presentation_calls();
+        if (part == kBoardsNoShadow)
+            calls.SetLight = [](double, double, double, double, double, double, double, double,
+                                double) {};
+        if (part == kBoardsNoBackground)
+            calls.FillRect = [](double, double, double, double, double) {};
+        draw_boards(boards);
+        calls = engine_presentation_calls();
+    }
     if (part == kWholeFrame || part == kOverlayOnly || part == kOverlayPresent)
         StretchSprite(100, 0, 0, g.screen_width, g.screen_height);
     if (part == kWholeFrame || part == kPresentOnly || part == kBoardsPresent ||
@@ -154,6 +168,8 @@ BENCHMARK(BM_FrameWork)
     ->Args({640, 480, 2, kPresentOnly})
     ->Args({640, 480, 2, kBoardsPresent})
     ->Args({640, 480, 2, kOverlayPresent})
+    ->Args({640, 480, 2, kBoardsNoShadow})
+    ->Args({640, 480, 2, kBoardsNoBackground})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MinTime(2.0);
