@@ -78,10 +78,10 @@ const std::vector<std::string> kLevel = {"", "  #####", "  #1.E#", "  #####"};
 class Play : public ::testing::Test {
   protected:
     void SetUp() override {
-        screen_test::open_window(160, 120);
+        screen_test::open_window(320, 240);
         GameValues& g = game_values();
-        g.screen_width = 160;
-        g.screen_height = 120;
+        g.screen_width = 320;
+        g.screen_height = 240;
         install_presentation();
         home_ = rt_get_current_dir();
         InputScriptClear();
@@ -233,7 +233,7 @@ TEST_F(Play, BoardsAreDrawnInTheirPartOfTheScreen) {
         double players;
         std::vector<std::pair<int, int>> viewports; // of the first frame
     };
-    const Case cases[] = {{1, {{0, 120}}}, {2, {{0, 60}, {60, 60}}}};
+    const Case cases[] = {{1, {{0, 240}}}, {2, {{0, 120}, {120, 120}}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.players);
         run_ = GameRun();
