@@ -41,7 +41,10 @@ class Menu : public ::testing::Test {
   protected:
     void SetUp() override {
         screen_test::open_window(320, 240);
-        settings_ = screen_test::temp_dir() + "/menu.ini";
+        // A file of its own: opening a settings file writes back what the
+        // previous test changed in its own.
+        static int files = 0;
+        settings_ = screen_test::temp_dir() + "/menu" + std::to_string(++files) + ".ini";
         std::ofstream(settings_) << kMenu;
         InputScriptClear();
         DIJOYSTATE resting;

@@ -87,6 +87,8 @@ class Play : public ::testing::Test {
         InputScriptClear();
     }
     void TearDown() override {
+        // Settings opened by a relative name must not be written back elsewhere.
+        ini_open((screen_test::temp_dir() + "/detached.ini").c_str());
         rt_set_current_dir(home_);
         InputScriptClear();
         set_play_frame_observer(nullptr);
@@ -114,6 +116,9 @@ class Play : public ::testing::Test {
         // The line-file cache knows files by name only: have it hold another one.
         std::ofstream(dir / "other.txt") << "x\r\n";
         lf_get_text((dir / "other.txt").c_str(), 0);
+        // The settings store writes back changes under the name it was opened
+        // with, which may be relative: let it do so before the directory changes.
+        ini_open((dir / "other.ini").c_str());
         ASSERT_EQ(rt_set_current_dir(dir.c_str()), 1);
     }
 
