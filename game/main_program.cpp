@@ -78,7 +78,7 @@ void load_frame_overlay(double player_count) {
 void game_main() {
     GameValues& g = game_values();
     rt_dim(g.camera_follow, 3);
-    ini_open("cropstack.ini");
+    ini_open(rt_settings_file("cropstack.ini"));
     apply_screen_mode(rt_val(ini_get("options", "2value")));
     GetScreenSize(&g.screen_width, &g.screen_height);
     load_game_assets();
