@@ -8,6 +8,12 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 WERROR     ?= $(if $(CI),ON,OFF)
 # Where `make install` puts the game.
 PREFIX     ?= /usr/local
+# The second test run, built with AddressSanitizer and UndefinedBehaviorSanitizer.
+ASAN_BUILD ?= build-asan
+# The fuzz programs (clang and libFuzzer) and how long `make fuzz` runs each.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := level ini linefile number text_mesh packed_mesh scene_list bmp png wave
 
 # Everything the build, the game and the tests need from Debian.
 PACKAGES := cmake g++ make pkg-config \
@@ -19,7 +25,7 @@ PACKAGES := cmake g++ make pkg-config \
 
 GAME := $(BUILD)/bin/cropstack
 
-.PHONY: run test build deps configure clean install screenshots
+.PHONY: run test build deps configure clean asan-test fuzz install screenshots
 
 run: build
 	@if [ -x $(GAME) ]; then cd $(BUILD)/bin && ./cropstack; \
@@ -28,6 +34,30 @@ run: build
 test: build
 	cd $(BUILD) && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
 	  ctest --output-on-failure -j $(JOBS) --timeout 300
+	$(MAKE) asan-test
+
+# The unit tests once more under the sanitizers; any report fails the run.
+asan-test: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCROPSTACK_SANITIZE=ON \
+	  -DCROPSTACK_BENCHMARKS=OFF -DCROPSTACK_WERROR=$(WERROR)
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
+	  ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# Builds the fuzz programs and runs each for FUZZ_SECONDS on its seed files
+# (fuzz/corpus/<name>); what a run learns stays in $(FUZZ_BUILD)/corpus.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCROPSTACK_FUZZ=ON -DCROPSTACK_TESTS=OFF -DCROPSTACK_BENCHMARKS=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
+	@set -e; for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/tmp/$$t $(FUZZ_BUILD)/findings/$$t; \
+	  echo "fuzz_$$t: $(FUZZ_SECONDS) s"; \
+	  TMPDIR=$(CURDIR)/$(FUZZ_BUILD)/tmp/$$t SDL_AUDIODRIVER=dummy SDL_VIDEODRIVER=offscreen \
+	    $(FUZZ_BUILD)/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
+	    -timeout=10 -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/findings/$$t/ \
+	    $(FUZZ_BUILD)/corpus/$$t fuzz/corpus/$$t; \
+	done
 
 # The game under $(PREFIX): the program and its data in lib/cropstack, a
 # launcher in bin, the desktop entry and the icon in share. DESTDIR is honoured.
@@ -67,4 +97,4 @@ deps:
 	fi
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

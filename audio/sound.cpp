@@ -41,12 +41,19 @@ void empty_slot(SoundSlot& slot, int slot_index) {
     slot.file_name = RtString();
 }
 
+// A sound effect plays for at most this long; at a low sample rate a small
+// file could otherwise convert into gigabytes at the device's rate.
+constexpr std::size_t kMaxSoundSeconds = 600;
+
 // The formats a static buffer accepts: 8- or 16-bit PCM whose block is one
 // sample of every channel, at 100 to 200000 samples per second.
 bool buffer_format_ok(const WaveData& wave) {
     return (wave.bits == 8 || wave.bits == 16) &&
            wave.block_align == wave.channels * wave.bits / 8 && wave.rate >= 100 &&
-           wave.rate <= 200000 && wave.samples.size() >= static_cast<std::size_t>(wave.block_align);
+           wave.rate <= 200000 &&
+           wave.samples.size() >= static_cast<std::size_t>(wave.block_align) &&
+           wave.samples.size() / static_cast<std::size_t>(wave.block_align) <=
+               static_cast<std::size_t>(wave.rate) * kMaxSoundSeconds;
 }
 
 } // namespace

@@ -13,6 +13,9 @@
 namespace {
 
 constexpr long kMaxFactBody = 1024;
+// Sound effects are short; this is ten minutes of CD-quality stereo. Larger
+// data chunks are refused instead of read whole into memory.
+constexpr std::uint32_t kMaxDataBytes = 100u << 20;
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -74,6 +77,10 @@ bool read_wave_file(const RtString& path, WaveData& wave) {
     // lying header from allocating gigabytes.
     long left = remaining(file.get());
     if (left < 0 || data_size > static_cast<unsigned long>(left)) return false;
+    if (data_size > kMaxDataBytes) {
+        rt_log(RtString("sound: ") + path + ": sample data too large");
+        return false;
+    }
     wave.samples.resize(data_size);
     return data_size == 0 || read_exact(file.get(), wave.samples.data(), data_size);
 }

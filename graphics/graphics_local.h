@@ -17,3 +17,12 @@ int graphics_pow2_at_least(int n, int minimum);
 inline bool graphics_valid_slot(int slot) {
     return slot >= 0 && slot < kSpriteSlotCount;
 }
+
+// The largest picture a file may ask for: far beyond any of the game's
+// textures, and small enough that a damaged header cannot claim gigabytes.
+inline constexpr std::int64_t kMaxImageSide = 16384;
+inline constexpr std::int64_t kMaxImagePixels = std::int64_t(1) << 24;
+inline bool graphics_image_size_ok(std::int64_t width, std::int64_t height) {
+    return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
+           width * height <= kMaxImagePixels;
+}

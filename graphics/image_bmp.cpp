@@ -1,6 +1,6 @@
 // image_bmp.cpp: BMP decoding (8, 24 and 32 bits per pixel) with the
 // transparency key.
-#include "graphics/graphics.h"
+#include "graphics/graphics_local.h"
 #include "platform/plat_files.h"
 
 #include <cstdint>
@@ -8,9 +8,6 @@
 #include <string>
 
 namespace {
-
-// Larger pictures than this are refused before any allocation.
-constexpr std::int64_t kMaxImageSide = 32768;
 
 std::uint32_t read_u32(const std::string& b, std::size_t at) {
     return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |
@@ -44,23 +41,33 @@ struct BmpLayout {
     std::size_t pixel_offset = 0, palette_offset = 0, stride = 0;
 };
 
-bool read_layout(const std::string& bytes, BmpLayout& l) {
-    if (bytes.size() < 14 + 40 || bytes[0] != 'B' || bytes[1] != 'M') return false;
+// Only a file that starts like a BMP gets a log entry when refused: the PNG
+// decoder is tried next on everything else.
+bool refuse(const RtString& file, const char* reason) {
+    rt_log(RtString("graphics: ") + file + ": " + reason);
+    return false;
+}
+
+bool read_layout(const RtString& file, const std::string& bytes, BmpLayout& l) {
+    if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M') return false;
+    if (bytes.size() < 14 + 40) return refuse(file, "BMP header cut short");
     l.pixel_offset = read_u32(bytes, 10);
     std::uint32_t info_size = read_u32(bytes, 14);
     l.width = static_cast<std::int32_t>(read_u32(bytes, 18));
     std::int32_t stored_height = static_cast<std::int32_t>(read_u32(bytes, 22));
     l.top_down = stored_height < 0;
-    l.height = std::llabs(stored_height);
+    l.height = std::llabs(static_cast<std::int64_t>(stored_height));
     l.bits = read_u16(bytes, 28);
-    if (l.bits != 8 && l.bits != 24 && l.bits != 32) return false;
-    if (l.width <= 0 || l.height <= 0 || l.width > kMaxImageSide || l.height > kMaxImageSide)
-        return false;
+    if (l.bits != 8 && l.bits != 24 && l.bits != 32)
+        return refuse(file, "BMP of an unsupported bit depth");
+    if (!graphics_image_size_ok(l.width, l.height)) return refuse(file, "BMP sizes out of range");
     // The palette follows the info header, whatever its version's size.
-    l.palette_offset = 14 + (info_size >= 40 ? info_size : 40);
+    l.palette_offset = 14 + static_cast<std::size_t>(info_size >= 40 ? info_size : 40);
     l.stride = static_cast<std::size_t>((l.bits * l.width + 31) / 32 * 4);
     std::size_t needed = l.pixel_offset + l.stride * static_cast<std::size_t>(l.height);
-    return l.pixel_offset >= 14 + 40 && needed <= bytes.size();
+    if (l.pixel_offset < 14 + 40 || needed > bytes.size())
+        return refuse(file, "BMP sizes disagree with its data");
+    return true;
 }
 
 } // namespace
@@ -69,7 +76,7 @@ bool DecodeBmp(const RtString& file, std::uint32_t key, DecodedImage& out) {
     std::string bytes;
     if (!plat_read_file(file.str(), &bytes)) return false;
     BmpLayout l;
-    if (!read_layout(bytes, l)) return false;
+    if (!read_layout(file, bytes, l)) return false;
     out.width = static_cast<std::int32_t>(l.width);
     out.height = static_cast<std::int32_t>(l.height);
     out.pixels.assign(static_cast<std::size_t>(l.width * l.height * 4), 0);

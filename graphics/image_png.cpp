@@ -2,7 +2,7 @@
 //
 // libpng reports errors by longjmp; the functions below keep every C++
 // object they own declared before setjmp, so a jump back only returns.
-#include "graphics/graphics.h"
+#include "graphics/graphics_local.h"
 #include "platform/plat_files.h"
 
 #include <png.h>
@@ -111,6 +111,12 @@ bool DecodePng(const RtString& file, std::uint32_t key, DecodedImage& out) {
     }
     png_set_read_fn(png, &reader, read_from_memory);
     png_read_info(png, info);
+    // Checked before any row is allocated: the header alone may claim gigabytes.
+    if (!graphics_image_size_ok(png_get_image_width(png, info), png_get_image_height(png, info))) {
+        rt_log(RtString("graphics: ") + file + ": PNG sizes out of range");
+        png_destroy_read_struct(&png, &info, nullptr);
+        return false;
+    }
     request_transformations(png, info);
     if (!accepted_format(png, info, file)) {
         png_destroy_read_struct(&png, &info, nullptr);

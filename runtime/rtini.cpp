@@ -80,8 +80,12 @@ bool parse_entry(std::string_view line, IniEntry* entry) {
     if (key_end == line.size()) return false;
     const std::size_t value_start = skip_blanks(line, key_end + 1);
     if (value_start == line.size()) return false;
+    // A value of nothing but controls is no value, as if the line ended at
+    // the separator; kept, it would be written as "key=" and vanish on reload.
+    const std::string_view value = trim_trailing_controls(line.substr(value_start));
+    if (value.empty()) return false;
     entry->key = RtString::from_std(line.substr(0, key_end));
-    entry->value = RtString::from_std(trim_trailing_controls(line.substr(value_start)));
+    entry->value = RtString::from_std(value);
     return true;
 }
 

@@ -32,7 +32,8 @@ struct LineFileCache {
 
 void copy_into_slot(char* slot, std::string_view text) {
     const std::size_t n = std::min(text.size(), kSlotSize - 1);
-    std::memcpy(slot, text.data(), n);
+    // An empty view may carry no pointer at all, which memcpy must not get.
+    if (n > 0) std::memcpy(slot, text.data(), n);
     slot[n] = '\0';
 }
 

@@ -10,10 +10,17 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <new>
 
 namespace {
+
+// Far above any real model; keeps a small damaged file from asking for
+// gigabytes (every frame repeats its vertices, and each vertex grows to a
+// drawable one many times its packed size).
+constexpr std::size_t kMaxMeshVertices = std::size_t(1) << 22;
+// The largest mesh file read at all; also ends the read of a device or pipe
+// named as a model.
+constexpr std::size_t kMaxMeshFileBytes = std::size_t(64) << 20;
 
 class ByteReader {
   public:
@@ -94,8 +101,12 @@ bool ReadPackedMesh(MeshObject& mesh, const std::vector<std::uint8_t>& bytes, bo
         in.f32(mesh.u[i]), in.f32(mesh.v[i]);
     if (in.remaining() / 28 < std::size_t(frames))
         return fail(error, "frame count exceeds the file");
-    for (std::int32_t f = 0; f < frames; ++f)
+    std::size_t total = 0;
+    for (std::int32_t f = 0; f < frames; ++f) {
         if (!read_frame_block(mesh, in, decode_now, error)) return false;
+        total += mesh.frames.back().packed.size();
+        if (total > kMaxMeshVertices) return fail(error, "mesh too large");
+    }
     mesh.normals_valid = true;
     return true;
 }
@@ -145,9 +156,6 @@ class TokenReader {
     std::size_t pos_ = 0;
 };
 
-// Far above any real model; keeps a small damaged file from asking for gigabytes.
-constexpr std::size_t kMaxMeshVertices = std::size_t(1) << 22;
-
 struct TextPolygon {
     std::uint32_t colour = 0;
     std::vector<std::size_t> vertex, texcoord;
@@ -160,7 +168,8 @@ bool read_polygon(TokenReader& in, TextPolygon& poly) {
         if (!in.number(c)) return false;
     if (!in.count(corners)) return false;
     for (int k = 0; k < 3; ++k)
-        poly.colour |= std::uint32_t(std::clamp(int(rgb[k]), 0, 255)) << (8 * k);
+        // Clamped as a double: a huge component has no int to convert to.
+        poly.colour |= std::uint32_t(std::clamp(rgb[k], 0.0, 255.0)) << (8 * k);
     for (std::size_t i = 0; i < corners; ++i) {
         std::size_t a = 0, b = 0;
         if (!in.count(a) || !in.count(b)) return false;
@@ -282,6 +291,16 @@ bool ReadTextMesh(MeshObject& mesh, const std::vector<std::uint8_t>& bytes, cons
     return true;
 }
 
+// The whole stream, or false once it runs past kMaxMeshFileBytes.
+static bool read_limited(std::ifstream& in, std::vector<std::uint8_t>& bytes) {
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        bytes.insert(bytes.end(), chunk, chunk + in.gcount());
+        if (bytes.size() > kMaxMeshFileBytes) return false;
+    }
+    return true;
+}
+
 static void log_read_failure(const char* what, const char* file) {
     rt_log(RtString(what));
     rt_log(RtString(file && *file ? file : "null"));
@@ -295,11 +314,12 @@ bool LoadMesh(MeshObject& mesh, const char* file, bool decode_now, const char** 
         RtString name(file ? file : "");
         rt_slashes(name);
         std::ifstream in(name.c_str(), std::ios::binary);
-        std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                        std::istreambuf_iterator<char>());
+        std::vector<std::uint8_t> bytes;
+        const bool whole = in.is_open() && read_limited(in, bytes);
+        if (in.is_open() && !whole) error = "file too large";
         std::uint32_t magic = 0;
         if (bytes.size() >= 4) std::memcpy(&magic, bytes.data(), 4);
-        if (in.is_open())
+        if (whole)
             ok = magic == kPackedMagic ? ReadPackedMesh(mesh, bytes, decode_now, &error)
                                        : ReadTextMesh(mesh, bytes, &error);
     } catch (const std::bad_alloc&) {

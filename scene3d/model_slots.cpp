@@ -58,11 +58,17 @@ RtString directory_of(const RtString& file) {
     return RtString::from_std(cut == std::string::npos ? "" : name.substr(0, cut + 1));
 }
 
-// A count read from the list; absurd counts are cut so that a damaged list
-// cannot keep the loader busy for hours.
-int list_count(const IniStore& ini, const char* section) {
+// More textures or objects than any scene needs: each one is a file to
+// read, so a damaged list asking for millions would keep the loader busy.
+constexpr double kMaxListCount = 1024;
+
+// A count read from the list; absurd counts are cut, with a log entry.
+int list_count(const IniStore& ini, const char* section, const RtString& file) {
     const double n = rt_val(ini.get(RtString(section), RtString("count")));
-    return n > 0 ? int(std::fmin(n, 65536.0)) : 0;
+    if (n > kMaxListCount)
+        rt_log(RtString("scene3d: ") + file + ": " + section + " count cut to " +
+               RtString(kMaxListCount));
+    return n > 0 ? int(std::fmin(n, kMaxListCount)) : 0;
 }
 
 // "1ta" etc.: textures are counted from 1; 0 or a missing key selects the first.
@@ -86,10 +92,10 @@ double load_scene_list(ModelSlot& slot, const RtString& file) {
     IniStore ini;
     ini.load(file);
     const RtString dir = directory_of(file);
-    const int textures = list_count(ini, "textures");
+    const int textures = list_count(ini, "textures", file);
     for (int i = 1; i <= textures; ++i)
         slot.textures.push_back(load_list_texture(dir + ini.get("textures", RtString(i))));
-    const int objects = list_count(ini, "objects");
+    const int objects = list_count(ini, "objects", file);
     for (int i = 1; i <= objects; ++i) {
         auto mesh = std::make_unique<MeshObjectX>();
         LoadMesh(*mesh, (dir + ini.get("objects", RtString(i))).c_str(), false);

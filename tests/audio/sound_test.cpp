@@ -133,6 +133,9 @@ TEST_F(Sound, WaveReaderAcceptsAndRefuses) {
         {"bits24", with([](WaveSpec& s) { s.bits = 24; }), 0},
         {"four_channels", with([](WaveSpec& s) { s.channels = 4; }), 0},
         {"bad_align", with([](WaveSpec& s) { s.block_align = 3; }), 0},
+        // Just over ten minutes at 100 samples per second: gigabytes at the device's rate.
+        {"too_long",
+         with([](WaveSpec& s) { s.channels = 1, s.bits = 8, s.rate = 100, s.frames = 60001; }), 0},
     };
     for (const Case& c : cases) {
         std::string path = write(c.name, make_wave(c.spec));

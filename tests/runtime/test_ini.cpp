@@ -17,7 +17,6 @@
 
 namespace {
 
-
 // Flushes the global store while no file may grow beyond 16 bytes, then
 // exits with 0 when the file still holds its original text.
 [[noreturn]] void flush_under_size_limit(const fs::path& file, const std::string& original) {
@@ -83,6 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
                       GrammarCase{"[a]\nname=\n", "a", "name", "NO_DATA"},
                       GrammarCase{"[a]\nname=   \n", "a", "name", "NO_DATA"},
                       GrammarCase{"[a]\nname\n", "a", "name", "NO_DATA"},
+                      GrammarCase{"[a]\nname=\x04\n", "a", "name", "NO_DATA"},
+                      GrammarCase{"s \x04", "", "s", "NO_DATA"},
                       GrammarCase{"[a]\nname=Bob  \n", "a", "name", "Bob  "},
                       GrammarCase{"[a]\nname=Bob\t\n", "a", "name", "Bob"},
                       GrammarCase{"[a]\nname=Bob\xC3\xA9\n", "a", "name", "Bob"},

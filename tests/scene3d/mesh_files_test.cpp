@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <unistd.h>
@@ -85,6 +86,20 @@ TEST(TextMesh, RefusesDamagedFiles) {
     EXPECT_FALSE(
         ReadTextMesh(mesh, bytes_of("DDDA 1.0 0 1 9 9 9 3 0 0 0 0 0 0 2000000 1 0 0 0"), &error));
     EXPECT_STREQ(error, "mesh too large");
+}
+
+// Colour components far outside 0..255 (one came from a damaged block
+// model) are clamped like small overshoots, not converted to int first.
+TEST(TextMesh, ClampsHugeColourComponents) {
+    MeshObjectX mesh;
+    const char* error = "";
+    ASSERT_TRUE(ReadTextMesh(
+        mesh,
+        bytes_of("DDDA 1.1 0 1 2e137 -1e300 300 3 0 0 1 0 2 0 1 3 0 0 0 0 0 1 1 0 0 0 0 1 "
+                 "0 1 0 0 0 1"),
+        &error))
+        << error;
+    EXPECT_NE(std::find(mesh.palette.begin(), mesh.palette.end(), 0xFF00FFu), mesh.palette.end());
 }
 
 TEST(Packing, AxisWithEqualCoordinatesGetsScaleOne) {
@@ -182,6 +197,15 @@ TEST(LoadModel, LogsAndEmptiesTheSlotOnAReadError) {
     EXPECT_NE(read_log().find("# read error\r\n" + path + "\r\n"), std::string::npos) << read_log();
 }
 
+// A device named as a model never ends; the read stops at the size limit.
+TEST(LoadModel, EndlessFileIsRefusedAsTooLarge) {
+    MeshObjectX mesh;
+    const char* reason = "";
+    EXPECT_FALSE(LoadMesh(mesh, "/dev/zero", false, &reason));
+    EXPECT_STREQ(reason, "file too large");
+    EXPECT_TRUE(mesh.frames.empty());
+}
+
 TEST(LoadModel, MissingFileKeepsTheSlot) {
     ASSERT_EQ(LoadModel(write_file("keep.ddd", kTextMesh11).c_str(), 41), 1);
     EXPECT_EQ(LoadModel((scratch_dir() / "missing.ddd").string().c_str(), 41), 0);
@@ -209,6 +233,15 @@ TEST(SceneList, ZeroObjectsSucceedsWithAnEmptySlot) {
     EXPECT_TRUE(slot.loaded);
     EXPECT_TRUE(slot.scene_list);
     EXPECT_TRUE(slot.meshes.empty());
+}
+
+TEST(SceneList, AbsurdCountIsCutAndLogged) {
+    const std::string path = write_file("huge.ddw", ";DDW\n[objects]\ncount=1e9\n");
+    rt_delete_log();
+    ASSERT_EQ(LoadModel(path.c_str(), 46), 1);
+    EXPECT_EQ(scene3d().slots[46].meshes.size(), 1024u);
+    EXPECT_NE(read_log().find("objects count cut to 1024"), std::string::npos);
+    scene3d().EmptySlot(46);
 }
 
 TEST(SceneList, TextureKeysCountFromOneAndDefaultToTheFirst) {

@@ -1,0 +1,5 @@
+AAAB
+CCDD
+FFO
+CCDDEEFFGG
+zzzzzzzzzzzzzz

@@ -1,0 +1,30 @@
+// ini.cpp (fuzz): settings text through the parser. A store written out and
+// read back must write the same text again, or saving the settings would
+// change them.
+#include "fuzz_support.h"
+#include "runtime/rtini.h"
+
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    IniStore store;
+    store.load_text(std::string_view(reinterpret_cast<const char*>(data), size));
+    for (std::size_t s = 0; s < store.section_count(); ++s) {
+        const IniSection& section = store.section(s);
+        for (std::size_t e = 0; e < section.entries.size(); ++e)
+            (void)store.get(section.name, section.entries[e].key);
+    }
+    const std::string written = store.text();
+    IniStore again;
+    again.load_text(written);
+    if (again.text() != written) __builtin_trap();
+    // Changing every value and removing every key keeps the store consistent.
+    for (std::size_t s = 0; s < again.section_count() && s < 8; ++s) {
+        const RtString name = again.section(s).name;
+        if (again.section(s).entries.size() == 0) continue;
+        const RtString key = again.section(s).entries[0].key;
+        again.put(name, key, RtString("1"));
+        again.put(name, key, RtString());
+    }
+    return 0;
+}

@@ -1,0 +1,13 @@
+// png.cpp (fuzz): the PNG decoder on any file.
+#include "fuzz_support.h"
+#include "graphics/graphics.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string path = fuzz::write_input("image.png", data, size);
+    DecodedImage image;
+    if (DecodePng(RtString::from_std(path), 0xFF00FF, image) &&
+        image.pixels.size() != static_cast<std::size_t>(image.width) * image.height * 4)
+        __builtin_trap();
+    fuzz::trim_log();
+    return 0;
+}
