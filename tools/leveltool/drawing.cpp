@@ -242,6 +242,10 @@ bool parse_library(const std::string& text, std::vector<DrawnLevel>& levels, std
     return true;
 }
 
+bool board_rows(const DrawnLevel& level, std::vector<std::string>& rows, std::string& error) {
+    return centre(level.rows, rows, error);
+}
+
 bool encode_level(const DrawnLevel& level, std::string& file_text, std::string& error) {
     Grid g;
     if (!centre(level.rows, g, error)) return false;

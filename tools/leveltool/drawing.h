@@ -26,5 +26,8 @@ struct DrawnLevel {
 // Returns false with a message naming the line on a malformed text.
 bool parse_library(const std::string& text, std::vector<DrawnLevel>& levels, std::string& error);
 
+// The drawing placed on the 20 x 18 board: 18 rows of 20 cells.
+bool board_rows(const DrawnLevel& level, std::vector<std::string>& rows, std::string& error);
+
 // The five lines of the level file for a drawing, or false with the reason.
 bool encode_level(const DrawnLevel& level, std::string& file_text, std::string& error);

@@ -4,8 +4,9 @@
 //   cropstack-leveltool SOURCE LEVLIB_DIR TABLE          write QLEV<n>.CMD and the table
 //   cropstack-leveltool --check SOURCE LEVLIB_DIR TABLE  fail when any of them is stale
 //
-// Every level file is also loaded through the game's own loader, so a drawing
-// the game would refuse is reported here.
+// Every level file is also loaded through the game's own loader and compared
+// with its drawing, so a drawing the game would refuse or read differently is
+// reported here.
 #include "game/board.h"
 #include "tools/leveltool/drawing.h"
 
@@ -64,12 +65,42 @@ bool produce(const std::string& path, const std::string& text, bool check) {
     return false;
 }
 
-bool loads(const std::string& path) {
+// What the game's text picture shows for a drawing's cell: blocks of any
+// letter as "B", the outside as the hole it is.
+char pictured(char drawn) {
+    if (drawn >= 'a' && drawn <= 'z') return 'B';
+    return drawn == ' ' ? '~' : drawn;
+}
+
+// Loads the file through the game's loader and compares the board it builds,
+// cell by cell, with the drawing: a level that loads but differs from what
+// was drawn is reported as well as one the game refuses.
+bool loads_as_drawn(const std::string& path, const DrawnLevel& level) {
     BoardState board;
     RtString reason;
-    if (load_level_file(board, RtString(path.c_str()), &reason) != 0) return true;
-    std::fprintf(stderr, "cropstack-leveltool: %s: %s\n", path.c_str(), reason.c_str());
-    return false;
+    if (load_level_file(board, RtString(path.c_str()), &reason) == 0) {
+        std::fprintf(stderr, "cropstack-leveltool: %s: %s\n", path.c_str(), reason.c_str());
+        return false;
+    }
+    rt_dim(board.occupancy, kBoardWidth, kBoardHeight);
+    rebuild_occupancy(board);
+    std::vector<std::string> drawn;
+    std::string error;
+    board_rows(level, drawn, error);
+    // The picture: a line of column letters, then one line per row after
+    // the row letter and a blank.
+    std::istringstream picture(board_text(board));
+    std::string line;
+    std::getline(picture, line);
+    for (int y = 0; y < kBoardHeight && std::getline(picture, line); ++y)
+        for (int x = 0; x < kBoardWidth; ++x) {
+            char want = pictured(drawn[y][x]), got = line.size() > 2u + x ? line[2 + x] : '?';
+            if (want == got) continue;
+            std::fprintf(stderr, "cropstack-leveltool: %s: cell %c%c is '%c', drawn '%c'\n",
+                         path.c_str(), 'A' + x, 'A' + y, got, want);
+            return false;
+        }
+    return true;
 }
 
 } // namespace
@@ -99,7 +130,7 @@ int main(int argc, char** argv) {
             ok = false;
             continue;
         }
-        ok = produce(path, file_text, check) && loads(path) && ok;
+        ok = produce(path, file_text, check) && loads_as_drawn(path, levels[i]) && ok;
     }
     size_t slash = source.rfind("data/");
     std::string shown = slash == std::string::npos ? source : source.substr(slash);
