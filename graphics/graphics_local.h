@@ -4,6 +4,7 @@
 #include "graphics/graphics.h"
 
 #include <cstdint>
+#include <string>
 
 // The GL state every 2D frame starts from (texturing on, depth test off,
 // back faces culled, alpha test > 0.15, flat shading, white colour...).
@@ -26,3 +27,7 @@ inline bool graphics_image_size_ok(std::int64_t width, std::int64_t height) {
     return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
            width * height <= kMaxImagePixels;
 }
+// Reads a picture file whole: only a plain file of at most kMaxImageFileBytes
+// (a device or pipe given as a picture would never end).
+inline constexpr std::uintmax_t kMaxImageFileBytes = std::uintmax_t(128) << 20;
+bool graphics_read_image_file(const RtString& file, std::string* bytes);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -72,9 +73,22 @@ bool read_layout(const RtString& file, const std::string& bytes, BmpLayout& l) {
 
 } // namespace
 
+bool graphics_read_image_file(const RtString& file, std::string* bytes) {
+    std::error_code error;
+    RtString name = file;
+    rt_slashes(name); // names may use either separator, like every file name here
+    const std::filesystem::path path(name.str());
+    if (!std::filesystem::is_regular_file(path, error)) return false;
+    if (std::filesystem::file_size(path, error) > kMaxImageFileBytes) {
+        rt_log(RtString("graphics: ") + file + ": picture file too large");
+        return false;
+    }
+    return plat_read_file(file.str(), bytes);
+}
+
 bool DecodeBmp(const RtString& file, std::uint32_t key, DecodedImage& out) {
     std::string bytes;
-    if (!plat_read_file(file.str(), &bytes)) return false;
+    if (!graphics_read_image_file(file, &bytes)) return false;
     BmpLayout l;
     if (!read_layout(file, bytes, l)) return false;
     out.width = static_cast<std::int32_t>(l.width);

@@ -95,7 +95,7 @@ void convert_row(const png_byte* src, std::uint8_t* dst, int width, int channels
 
 bool DecodePng(const RtString& file, std::uint32_t key, DecodedImage& out) {
     std::string bytes;
-    if (!plat_read_file(file.str(), &bytes) || bytes.size() < 8 ||
+    if (!graphics_read_image_file(file, &bytes) || bytes.size() < 8 ||
         png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.data()), 0, 8) != 0)
         return false;
     MemoryReader reader{&bytes, 0};

@@ -89,6 +89,9 @@ TEST(ImageLimits, OversizedOrInconsistentHeadersAreRefusedAndLogged) {
         EXPECT_TRUE(img.pixels.empty());
         EXPECT_NE(log_text().find(c.logged), std::string::npos) << log_text();
     }
+    // A device given as a picture is refused without reading it.
+    DecodedImage none;
+    EXPECT_FALSE(DecodeImage("/dev/zero", kTransparencyKey, none));
     // Just inside the limits and consistent: decoded.
     const std::string path = gfx_temp_dir() + "bmp_fits.img";
     std::ofstream(path, std::ios::binary) << bmp_header(4, 4, 48);
