@@ -7,18 +7,22 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace fuzz {
 
-// A directory of this process's own below the temporary directory, made once.
+// A directory of this process's own below the temporary directory, made once
+// and removed at exit (the name is kept alive for that on purpose).
 inline const std::string& scratch_dir() {
-    static const std::string dir = [] {
+    static const std::string* dir = [] {
         std::string pattern = rt_temp_dir().str() + "cropstack-fuzz-XXXXXX";
         if (mkdtemp(pattern.data()) == nullptr) std::abort();
-        return pattern + "/";
+        auto* name = new std::string(pattern + "/");
+        std::atexit([] { std::filesystem::remove_all(scratch_dir()); });
+        return name;
     }();
-    return dir;
+    return *dir;
 }
 
 // Writes the input to a file in the scratch directory and returns its name.
