@@ -42,7 +42,8 @@ endif()
 
 # cropstack_test(<subsystem> DEPS <targets...>)
 # One GoogleTest program per tests/<subsystem> folder; every test case is its
-# own CTest entry, run headless with a timeout.
+# own CTest entry, run headless with a timeout (the shared test entry picks
+# the offscreen video and dummy sound drivers and a scratch $TMPDIR).
 function(cropstack_test subsystem)
   cmake_parse_arguments(ARG "" "TIMEOUT" "DEPS" ${ARGN})
   if(NOT ARG_TIMEOUT)
@@ -51,9 +52,13 @@ function(cropstack_test subsystem)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   cropstack_nonempty(sources)
   set(exe test_${subsystem})
+  if(NOT TARGET cropstack_test_main)
+    add_library(cropstack_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)
+    target_link_libraries(cropstack_test_main PUBLIC GTest::gtest)
+  endif()
   add_executable(${exe} ${sources})
   target_include_directories(${exe} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
-  target_link_libraries(${exe} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+  target_link_libraries(${exe} PRIVATE ${ARG_DEPS} GTest::gtest cropstack_test_main)
   if(CROPSTACK_SANITIZE)
     # The sanitizers' settings go through a launcher: a list given as the
     # ENVIRONMENT of discovered tests reaches them as its first entry only.
@@ -72,6 +77,5 @@ function(cropstack_test subsystem)
   gtest_discover_tests(${exe}
     WORKING_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT ${ARG_TIMEOUT}
-               ENVIRONMENT "SDL_VIDEODRIVER=offscreen;SDL_AUDIODRIVER=dummy;CROPSTACK_TEST=1")
+    PROPERTIES TIMEOUT ${ARG_TIMEOUT})
 endfunction()
