@@ -192,9 +192,12 @@ const std::map<std::string, ScriptMaker>& scenarios() {
 } // namespace
 } // namespace whole
 
-// The test program's own entry: a run's copy plays its scenario, anything
-// else is the ordinary test program.
+// The test program's own entry, in place of the shared one: a run's copy
+// plays its scenario, anything else is the ordinary test program. Both run
+// headless, as every test program does.
 int main(int argc, char** argv) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
     const char* name = std::getenv("CROPSTACK_WHOLE_SCENARIO");
     if (name == nullptr) {
         testing::InitGoogleTest(&argc, argv);
