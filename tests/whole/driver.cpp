@@ -12,18 +12,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define WHOLE_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define WHOLE_ASAN 1
-#endif
-#ifdef WHOLE_ASAN
-#include <dlfcn.h>
-#endif
-
 namespace whole {
 namespace {
 
@@ -141,18 +129,6 @@ void report_end() {
     std::fflush(stderr);
 }
 
-// LeakSanitizer names a leak by the library that made it. Closing the window
-// unloads the OpenGL libraries, whose own leftovers would then be reported
-// without a name and slip past the suppressions; loaded here first, they
-// stay mapped to the end and leaks in our code still show.
-void keep_gl_libraries_loaded() {
-#ifdef WHOLE_ASAN
-    for (const char* lib : {"libEGL.so.1", "libEGL_mesa.so.0", "libGL.so.1", "libGLX_mesa.so.0",
-                            "libgbm.so.1", "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so"})
-        dlopen(lib, RTLD_NOW | RTLD_NODELETE);
-#endif
-}
-
 } // namespace
 
 Script& Script::then(const std::string& what, Step step, double timeout_ms) {
@@ -168,7 +144,6 @@ Script& Script::then(const Script& more) {
 
 void run_program(const Script& script, int argc, char** argv) {
     driver().script = script;
-    keep_gl_libraries_loaded();
     plat_test_clock_enable(true, 0.0, 0.01);
     // The scene installs its own hooks when it is made; ours replace them
     // and do the same work before their own.
