@@ -194,6 +194,8 @@ int ZiriZUDoriravu::EnterFullScreen() {
 int ZiriZUDoriravu::EnterWindowed() {
     bool was_full = full_screen != 0;
     plat_video_windowed(width, height);
+    window = plat_video_window();
+    engine().window = window;
     // Give the display time to settle after a mode change.
     if (was_full) plat_sleep_ms(500);
     plat_video_raise();

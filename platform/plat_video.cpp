@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -40,13 +41,36 @@ int window_display() {
     return index < 0 ? 0 : index;
 }
 
+// Gives the window a new client size. The offscreen driver draws into a
+// buffer made with the window and never resized with it, so there a window of
+// another size is a new window that the context moves to.
+void resize_window(int width, int height) {
+    int w = 0, h = 0;
+    SDL_GetWindowSize(g_window, &w, &h);
+    if (w == width && h == height) return;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || std::strcmp(driver, "offscreen") != 0) {
+        SDL_SetWindowSize(g_window, width, height);
+        return;
+    }
+    SDL_Window* fresh = SDL_CreateWindow(SDL_GetWindowTitle(g_window), SDL_WINDOWPOS_CENTERED,
+                                         SDL_WINDOWPOS_CENTERED, width, height,
+                                         SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    if (fresh == nullptr || SDL_GL_MakeCurrent(fresh, g_context) != 0) {
+        std::fprintf(stderr, "video: cannot resize the window: %s\n", SDL_GetError());
+        if (fresh != nullptr) SDL_DestroyWindow(fresh);
+        SDL_GL_MakeCurrent(g_window, g_context);
+        return;
+    }
+    SDL_DestroyWindow(g_window);
+    g_window = fresh;
+}
+
 } // namespace
 
 bool plat_video_open(const char* title, int width, int height) {
     if (g_window) {
-        int w = 0, h = 0;
-        SDL_GetWindowSize(g_window, &w, &h);
-        if (w != width || h != height) SDL_SetWindowSize(g_window, width, height);
+        resize_window(width, height);
         SDL_SetWindowTitle(g_window, title);
         return true;
     }
@@ -141,7 +165,7 @@ bool plat_video_fullscreen(int width, int height, int bits_per_pixel) {
 void plat_video_windowed(int width, int height) {
     if (!g_window) return;
     if (SDL_GetWindowFlags(g_window) & SDL_WINDOW_FULLSCREEN) SDL_SetWindowFullscreen(g_window, 0);
-    SDL_SetWindowSize(g_window, width, height);
+    resize_window(width, height);
     SDL_ShowWindow(g_window);
 }
 

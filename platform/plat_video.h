@@ -13,7 +13,9 @@
 bool plat_video_open(const char* title, int width, int height);
 void plat_video_close();
 bool plat_video_is_open();
-void* plat_video_window(); // opaque handle, null when closed
+// Opaque handle, null when closed. Resizing may replace the window (the
+// offscreen driver cannot resize one), so read it again after a resize.
+void* plat_video_window();
 void* plat_video_context();
 void plat_video_set_title(const char* title);
 const char* plat_video_title(); // "" when closed

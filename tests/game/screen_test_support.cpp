@@ -59,12 +59,4 @@ int grey(int x, int y) {
     return pixel.pixels[0];
 }
 
-bool drawable_reaches(int width, int height) {
-    ClearScreen();
-    FillRect(width - 1, height - 1, width - 1, height - 1, 0xFFFFFF);
-    bool reached = grey(width - 1, height - 1) == 255;
-    ClearScreen();
-    return reached;
-}
-
 } // namespace screen_test

@@ -29,8 +29,5 @@ class TestClock {
 
 // Red channel of the back buffer pixel (x, y from the top-left).
 int grey(int x, int y);
-// Whether the bottom-right pixel of a width x height screen can be drawn and
-// read (under the offscreen driver a window keeps its first drawable).
-bool drawable_reaches(int width, int height);
 
 } // namespace screen_test

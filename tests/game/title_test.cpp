@@ -53,18 +53,6 @@ int log_mentions(const std::string& text) {
     return n;
 }
 
-// Whether the window's drawable really is w x h: a window opened earlier in
-// the same process at another size keeps its first drawable under the
-// offscreen driver, and pixels read from it would not be this test's.
-bool drawable_is(int w, int h) {
-    SetViewport2D(0, 0, 0, 0);
-    SetAlphaMode(0);
-    FillRect(0, 0, w, h, 16777215);
-    DecodedImage corner;
-    return ReadScreenPixels(w - 1, h - 1, 1, 1, corner) && corner.pixels[0] == 255 &&
-           ReadScreenPixels(0, 0, 1, 1, corner) && corner.pixels[0] == 255;
-}
-
 class Title : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -125,7 +113,6 @@ TEST_F(Title, MenuChoosesAfterTwoSeconds) {
 }
 
 TEST_F(Title, RandomFirstLevelPicksTheThumbnails) {
-    if (!drawable_is(kScreenW, kScreenH)) GTEST_SKIP() << "the window could not be resized";
     const struct {
         double random;
         bool drawn[5]; // a level on the thumbnail, or white for a level that is missing
