@@ -72,8 +72,14 @@ if [ "$mode" = run ]; then
     launch="$game_dir/cropstack"
 else
     prefix="$work/prefix"
-    timeout 120 cmake --install "$src" --prefix "$prefix" >"$work/install.log" 2>&1 ||
-        { cat "$work/install.log"; fail "cmake --install"; }
+    # Installing rewrites the build's list of installed files; a real
+    # installation's list is put back so it can still be removed by it.
+    manifest="$src/install_manifest.txt"
+    [ -f "$manifest" ] && cp "$manifest" "$work/manifest.saved"
+    timeout 120 cmake --install "$src" --prefix "$prefix" >"$work/install.log" 2>&1
+    installed=$?
+    if [ -f "$work/manifest.saved" ]; then cp "$work/manifest.saved" "$manifest"; else rm -f "$manifest"; fi
+    [ $installed = 0 ] || { cat "$work/install.log"; fail "cmake --install"; }
     launch="$prefix/bin/cropstack"
     game_dir="$prefix/lib/cropstack"
     [ -x "$launch" ] || fail "no launcher at $launch"
