@@ -75,10 +75,17 @@ void load_frame_overlay(double player_count) {
         LoadSprite("bkgnd-4pl.png", 100);
 }
 
+const RtString& game_settings_file() {
+    // Chosen once: beside the program, or the player's own copy when the
+    // program's directory cannot be written.
+    static const RtString file = rt_settings_file("cropstack.ini");
+    return file;
+}
+
 void game_main() {
     GameValues& g = game_values();
     rt_dim(g.camera_follow, 3);
-    ini_open(rt_settings_file("cropstack.ini"));
+    ini_open(game_settings_file());
     apply_screen_mode(rt_val(ini_get("options", "2value")));
     GetScreenSize(&g.screen_width, &g.screen_height);
     load_game_assets();

@@ -117,7 +117,7 @@ void set_play_frame_observer(PlayFrameObserver observer) {
 
 double play_game(double player_count) {
     GameValues& g = game_values();
-    ini_open("cropstack.ini");
+    ini_open(game_settings_file());
     g.option_repeat = rt_val(ini_get("options", "3value"));
     g.option_camera = rt_val(ini_get("options", "4value"));
     PlayState play;

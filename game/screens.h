@@ -91,6 +91,9 @@ double play_game(double player_count);
 // input and look at the frame.
 using PlayFrameObserver = void (*)(const RtArray<BoardState>& boards);
 void set_play_frame_observer(PlayFrameObserver observer);
+// "cropstack.ini" beside the program, or the player's own copy in the
+// configuration directory when the program's directory cannot be written.
+const RtString& game_settings_file();
 // The game's main program: settings, screen mode, assets, title/play loop.
 [[noreturn]] void game_main();
 // Every model, texture and sound of the game into its slot (a file that

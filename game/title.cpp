@@ -111,7 +111,7 @@ double title_screen() {
     LoadSprite("logo.bmp", kOverlaySprite);
     SetEscapeEnds(0);
     const double menu_time = TotalTime() + kMenuDelay;
-    MenuOpen("cropstack.ini");
+    MenuOpen(game_settings_file());
     double phase = 0, result = 0;
     while (result == 0) {
         FillRect(0, 0, w, h, kWhite);
