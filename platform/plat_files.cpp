@@ -5,6 +5,7 @@
 #include "platform/plat_files.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,13 +34,14 @@ bool write_all(int fd, const char* data, std::size_t size) {
     return true;
 }
 
-bool read_all(int fd, std::string* bytes) {
+bool read_all(int fd, std::string* bytes, std::size_t limit = SIZE_MAX) {
     char chunk[65536];
     for (;;) {
         const ssize_t n = ::read(fd, chunk, sizeof chunk);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return false;
         if (n == 0) return true;
+        if (bytes->size() + static_cast<std::size_t>(n) > limit) return false;
         bytes->append(chunk, static_cast<std::size_t>(n));
     }
 }
@@ -75,11 +77,17 @@ std::string read_small_file(const char* name) {
 
 bool plat_read_file(const std::string& name, std::string* bytes) {
     bytes->clear();
-    const int fd = ::open(native(name).c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a name planted on a pipe cannot stall the open;
+    // only plain files of a sane size are read (a device such as /dev/zero
+    // would never end).
+    const int fd = ::open(native(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     struct stat info {};
-    const bool ok = ::fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode) && read_all(fd, bytes);
+    const bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                    static_cast<std::uint64_t>(info.st_size) <= kPlatMaxReadBytes &&
+                    read_all(fd, bytes, kPlatMaxReadBytes);
     ::close(fd);
+    if (!ok) bytes->clear();
     return ok;
 }
 

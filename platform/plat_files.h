@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
-// Reads a whole file; false when it cannot be opened.
+// The largest file plat_read_file reads (settings, levels, line files and
+// other data files are far smaller).
+inline constexpr std::uint64_t kPlatMaxReadBytes = 256ull * 1024 * 1024;
+// Reads a whole plain file; false when it cannot be opened, is no plain file
+// (a directory, pipe or device) or is larger than kPlatMaxReadBytes.
 bool plat_read_file(const std::string& name, std::string* bytes);
 // Writes a whole file atomically (temporary file in the same directory, then
 // rename), so a failure never leaves a truncated file behind.

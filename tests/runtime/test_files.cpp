@@ -233,3 +233,21 @@ TEST_F(FilesTest, ErrorLogIsOwnerOnlyAndIgnoresPlantedLinks) {
 }
 
 } // namespace
+
+// Data files are read whole, so only plain files are read: a name planted on
+// a pipe must not block, and a device such as /dev/zero must not read forever.
+TEST_F(FilesTest, OnlyPlainFilesAreRead) {
+    const fs::path pipe = dir_ / "levels.pipe";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::string bytes = "stale";
+    EXPECT_FALSE(plat_read_file(pipe.string(), &bytes));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_FALSE(plat_read_file("/dev/zero", &bytes));
+    EXPECT_FALSE(plat_read_file(dir_.string(), &bytes));
+    double status = -1;
+    EXPECT_STREQ(lf_get_text(RtString(pipe.c_str()), 0, &status).c_str(), "NO_FILE");
+    EXPECT_EQ(status, 3);
+    write_text(dir_ / "plain.txt", "line\n");
+    ASSERT_TRUE(plat_read_file((dir_ / "plain.txt").string(), &bytes));
+    EXPECT_EQ(bytes, "line\n");
+}
