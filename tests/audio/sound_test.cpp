@@ -39,30 +39,30 @@ void put32(std::string& out, std::uint32_t v) {
     put16(out, static_cast<int>(v >> 16));
 }
 
-std::string make_wave(const WaveSpec& spec) {
-    int align = spec.block_align >= 0 ? spec.block_align : spec.channels * spec.bits / 8;
-    std::uint32_t data_size = spec.frames * static_cast<std::uint32_t>(std::max(align, 1));
+std::string make_wave(const WaveSpec& wave) {
+    int align = wave.block_align >= 0 ? wave.block_align : wave.channels * wave.bits / 8;
+    std::uint32_t data_size = wave.frames * static_cast<std::uint32_t>(std::max(align, 1));
     std::string out = "RIFF";
     put32(out, 0); // the reader does not look at the RIFF size
     out += "WAVEfmt ";
-    put32(out, spec.fmt_size);
+    put32(out, wave.fmt_size);
     put16(out, 1);
-    put16(out, spec.channels);
-    put32(out, static_cast<std::uint32_t>(spec.rate));
-    put32(out, static_cast<std::uint32_t>(spec.rate * align));
+    put16(out, wave.channels);
+    put32(out, static_cast<std::uint32_t>(wave.rate));
+    put32(out, static_cast<std::uint32_t>(wave.rate * align));
     put16(out, align);
-    put16(out, spec.bits);
-    out.append(spec.fmt_size > 16 ? spec.fmt_size - 16 : 0, '\0');
-    if (spec.fact_size >= 0) {
+    put16(out, wave.bits);
+    out.append(wave.fmt_size > 16 ? wave.fmt_size - 16 : 0, '\0');
+    if (wave.fact_size >= 0) {
         out += "fact";
-        put32(out, static_cast<std::uint32_t>(spec.fact_size));
-        out.append(static_cast<std::size_t>(spec.fact_size), '\0');
+        put32(out, static_cast<std::uint32_t>(wave.fact_size));
+        out.append(static_cast<std::size_t>(wave.fact_size), '\0');
     }
-    out += spec.data_id;
-    put32(out, data_size + static_cast<std::uint32_t>(spec.declared_extra));
+    out += wave.data_id;
+    put32(out, data_size + static_cast<std::uint32_t>(wave.declared_extra));
     for (std::uint32_t i = 0; i < data_size; ++i)
         out += static_cast<char>(i * 7);
-    out.resize(out.size() - static_cast<std::size_t>(spec.cut));
+    out.resize(out.size() - static_cast<std::size_t>(wave.cut));
     return out;
 }
 
@@ -93,12 +93,12 @@ class Sound : public ::testing::Test {
     }
     // A sound long enough to be still playing while a test looks at it.
     std::string long_sound() {
-        WaveSpec spec;
-        spec.channels = 1;
-        spec.bits = 8;
-        spec.rate = 8000;
-        spec.frames = 8000 * 20;
-        return write("long", make_wave(spec));
+        WaveSpec wave;
+        wave.channels = 1;
+        wave.bits = 8;
+        wave.rate = 8000;
+        wave.frames = 8000 * 20;
+        return write("long", make_wave(wave));
     }
     double load(const std::string& path, double slot, double copies) {
         return LoadSound(RtString(path.c_str()), slot, copies);
@@ -110,13 +110,13 @@ class Sound : public ::testing::Test {
 TEST_F(Sound, WaveReaderAcceptsAndRefuses) {
     struct Case {
         const char* name;
-        WaveSpec spec;
+        WaveSpec wave;
         double expected;
     };
     auto with = [](auto change) {
-        WaveSpec spec;
-        change(spec);
-        return spec;
+        WaveSpec wave;
+        change(wave);
+        return wave;
     };
     const Case cases[] = {
         {"plain", WaveSpec{}, 1},
@@ -138,7 +138,7 @@ TEST_F(Sound, WaveReaderAcceptsAndRefuses) {
          with([](WaveSpec& s) { s.channels = 1, s.bits = 8, s.rate = 100, s.frames = 60001; }), 0},
     };
     for (const Case& c : cases) {
-        std::string path = write(c.name, make_wave(c.spec));
+        std::string path = write(c.name, make_wave(c.wave));
         EXPECT_EQ(load(path, 10, 1), c.expected) << c.name;
         EXPECT_EQ(sound_slot(10).buffer_count, c.expected == 1 ? 1 : 0) << c.name;
     }
@@ -198,9 +198,9 @@ TEST_F(Sound, SlotsAbove127PlaySlot127) {
 TEST_F(Sound, PlayingStatusOfBadAndFinishedChannels) {
     EXPECT_EQ(SoundPlaying(-1), 0);
     EXPECT_EQ(SoundPlaying(128 * 256), 0);
-    WaveSpec spec;
-    spec.frames = 100; // a few milliseconds
-    ASSERT_EQ(load(write("short", make_wave(spec)), 8, 1), 1);
+    WaveSpec wave;
+    wave.frames = 100; // a few milliseconds
+    ASSERT_EQ(load(write("short", make_wave(wave)), 8, 1), 1);
     double channel = PlaySound(8, 0, 1);
     ASSERT_EQ(channel, 8 * 256);
     // The dummy device plays in real time; give it ample time to finish.

@@ -107,7 +107,7 @@ class Movie : public testing::Test {
         SetMovieScreen(nullptr);
         InputScriptClear();
     }
-    bool make_movie(const TestMovieSpec& spec = {}) { return write_test_movie(path_, spec); }
+    bool make_movie(const TestMovieSpec& params = {}) { return write_test_movie(path_, params); }
     double play(double loop) { return PlayMovie(RtString(path_.c_str()), loop); }
 
     MovieScreen screen_{};
@@ -157,9 +157,9 @@ TEST_F(Movie, PlaysToTheEndWithTheBarsCentredAndScaled) {
 }
 
 TEST_F(Movie, SoundOnlyFilePlaysOnABlackScreen) {
-    TestMovieSpec spec;
-    spec.picture = false;
-    ASSERT_TRUE(make_movie(spec));
+    TestMovieSpec params;
+    params.picture = false;
+    ASSERT_TRUE(make_movie(params));
     TestClock clock;
     EXPECT_EQ(play(0), 0);
     EXPECT_GE(g_watch.presents, 25) << "half a second at 60 frames a second";

@@ -16,4 +16,4 @@ struct TestMovieSpec {
 
 // Writes MPEG-4 pictures (and 16-bit PCM sound) into the container the
 // file name's extension names (".mkv", ".avi"). False on any failure.
-bool write_test_movie(const std::string& path, const TestMovieSpec& spec);
+bool write_test_movie(const std::string& path, const TestMovieSpec& params);
