@@ -174,6 +174,8 @@ double step_character(BoardState& board, double dx, double dy);
 double try_push_block(BoardState& board, double block, double dx, double dy);
 // The character at (fx, fy) walks into the door arm at (ax, ay).
 void try_turn_door(BoardState& board, double ax, double ay, double fx, double fy);
+// Control passes to the next character, wrapping round (nothing without characters).
+void next_character(BoardState& board);
 // Next character, undo and restart, in that order.
 void button_step(BoardState& board);
 

@@ -259,10 +259,13 @@ void try_turn_door(BoardState& board, double ax_, double ay_, double fx_, double
     rebuild_occupancy(board);
 }
 
-void button_step(BoardState& board) {
+void next_character(BoardState& board) {
     int n = count(board.characters);
-    if (ActionPressed(board.controls, 6) != 0 && n > 0)
-        board.current_character = std::fmod(board.current_character + 1, n);
+    if (n > 0) board.current_character = std::fmod(board.current_character + 1, n);
+}
+
+void button_step(BoardState& board) {
+    if (ActionPressed(board.controls, 6) != 0) next_character(board);
     if (ActionPressed(board.controls, 5) != 0) undo_last(board);
     if (ActionPressed(board.controls, 7) != 0 && board.fade_timer == 0) {
         board.level_number -= 1;

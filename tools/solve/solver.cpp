@@ -28,12 +28,6 @@ int count(const auto& array) {
     return static_cast<int>(rt_bounds(array, 0));
 }
 
-// "Next character", as the game's button does it.
-void next_character(BoardState& board) {
-    int n = count(board.characters);
-    if (n > 0) board.current_character = std::fmod(board.current_character + 1, n);
-}
-
 int direction_of(char letter) {
     switch (letter) {
     case 'L':
