@@ -1,13 +1,10 @@
 # Helpers shared by the subsystem folders.
 
-# A library whose folder has no sources yet still configures.
-macro(cropstack_nonempty var)
+# A folder that should hold sources but holds none is a mistake, not an
+# empty library: stop the configuration and say which.
+macro(cropstack_require_sources var)
   if(NOT ${var})
-    set(_empty ${CMAKE_BINARY_DIR}/cropstack_empty.cpp)
-    if(NOT EXISTS ${_empty})
-      file(WRITE ${_empty} "// Placeholder for a library without sources yet.\n")
-    endif()
-    set(${var} ${_empty})
+    message(FATAL_ERROR "${CMAKE_CURRENT_SOURCE_DIR}: no sources")
   endif()
 endmacro()
 
@@ -17,7 +14,7 @@ endmacro()
 function(cropstack_library name)
   cmake_parse_arguments(ARG "" "" "DEPS;PRIVATE_DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
-  cropstack_nonempty(sources)
+  cropstack_require_sources(sources)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
@@ -50,7 +47,7 @@ function(cropstack_test subsystem)
     set(ARG_TIMEOUT 120)
   endif()
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  cropstack_nonempty(sources)
+  cropstack_require_sources(sources)
   set(exe test_${subsystem})
   if(NOT TARGET cropstack_test_main)
     add_library(cropstack_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp)

@@ -2,7 +2,7 @@
 // that is accepted is then played, since the checks promise that no move of
 // any character can reach outside the grid.
 #include "fuzz_support.h"
-#include "game/board.h"
+#include "game/rules/board.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 // The game's models, pictures and levels are read from the program's own
 // directory. Frames are measured at the size the engine starts with:
 // 640 x 480, or --screen=1024x768 for the larger size.
-#include "game/screens.h"
+#include "game/screens/screens.h"
 
 #include "graphics/graphics.h"
 #include "scene3d/scene3d.h"
@@ -42,6 +42,7 @@ void start_engine() {
     rt_dim(game_values().camera_follow, 3);
     load_game_assets();
     install_presentation();
+    install_game_devices();
     g_engine_up = true;
 }
 

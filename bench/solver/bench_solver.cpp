@@ -3,7 +3,7 @@
 // positions; the counter states_per_second is the figure to compare with the
 // target of 200,000. It is counted in processor time, since the machine is
 // shared and wall-clock time would measure the other programs too.
-#include "tools/solve/solver.h"
+#include "game/solver/solver.h"
 #include "tools/solver_picture.h"
 
 #include <benchmark/benchmark.h>

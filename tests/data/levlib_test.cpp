@@ -2,7 +2,7 @@
 // by the solver in exactly the number of moves the table gives, its solution
 // replays through the game's rules to the end, and the library is complete
 // enough for the title screen and the two-player start.
-#include "tools/solve/solver.h"
+#include "game/solver/solver.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // scripted keys, and a record of the sounds played.
 #pragma once
 
-#include "game/board.h"
+#include "game/rules/board.h"
 
 #include "audio/audio.h"
 #include "input/input.h"

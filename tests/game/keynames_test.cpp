@@ -1,5 +1,5 @@
 // keynames_test.cpp: the labels the settings menu shows for binding codes.
-#include "game/board.h"
+#include "game/rules/board.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 // box as it appears on screen.
 #include "screen_test_support.h"
 
-#include "game/screens.h"
+#include "game/screens/screens.h"
 #include "graphics/graphics.h"
 #include "input/input.h"
 

@@ -5,7 +5,7 @@
 #include "game_fixture.h"
 #include "screen_test_support.h"
 
-#include "game/screens.h"
+#include "game/screens/screens.h"
 #include "graphics/graphics.h"
 #include "input/input.h"
 #include "platform/plat_video.h"

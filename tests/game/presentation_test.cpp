@@ -3,7 +3,7 @@
 // which still draws them), the camera modes, and the iris wipe's pixels.
 #include "game_fixture.h"
 
-#include "game/screens.h"
+#include "game/screens/screens.h"
 #include "scene3d/scene3d.h"
 
 #include <algorithm>

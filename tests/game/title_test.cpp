@@ -4,7 +4,7 @@
 #include "game_fixture.h"
 #include "screen_test_support.h"
 
-#include "game/screens.h"
+#include "game/screens/screens.h"
 #include "graphics/graphics.h"
 
 #include <cstdlib>

@@ -4,7 +4,7 @@
 #include "solver_levels.h"
 
 #include "solver_picture.h"
-#include "tools/solve/solver.h"
+#include "game/solver/solver.h"
 
 #include <gtest/gtest.h>
 

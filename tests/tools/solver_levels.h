@@ -2,7 +2,7 @@
 // into a temporary directory of the test program's own.
 #pragma once
 
-#include "game/board.h"
+#include "game/rules/board.h"
 
 #include <string>
 

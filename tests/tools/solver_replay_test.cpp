@@ -3,7 +3,7 @@
 // game's button, and the level is complete only when the last character
 // leaves.
 #include "solver_levels.h"
-#include "tools/solve/solver.h"
+#include "game/solver/solver.h"
 
 #include <gtest/gtest.h>
 

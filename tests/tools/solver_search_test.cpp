@@ -3,7 +3,7 @@
 // search on small random levels, and every solution played back through the
 // real rules.
 #include "solver_levels.h"
-#include "tools/solve/solver.h"
+#include "game/solver/solver.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // whole-program harness (see driver.h).
 #include "tests/whole/driver.h"
 
-#include "game/screens.h"
+#include "game/screens/screens.h"
 #include "graphics/graphics.h"
 #include "input/input.h"
 #include "platform/plat_video.h"

@@ -8,7 +8,7 @@
 // exit status and that text.
 #pragma once
 
-#include "game/board.h"
+#include "game/rules/board.h"
 
 #include <functional>
 #include <string>

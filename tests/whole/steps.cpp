@@ -3,7 +3,7 @@
 #include "tests/whole/steps.h"
 
 #include "runtime/rtini.h"
-#include "tools/solve/solver.h"
+#include "game/solver/solver.h"
 
 #include <cstdlib>
 #include <memory>

@@ -4,7 +4,7 @@
 //   cropstack-board levlib/QLEV3.CMD ...   print these files
 //   cropstack-board -l 3 [-d levlib]       print level 3 of a level library
 //   cropstack-board -n ...                 leave out the legend
-#include "game/board.h"
+#include "game/rules/board.h"
 
 #include <cmath>
 #include <cstdio>

@@ -7,7 +7,7 @@
 // Every level file is also loaded through the game's own loader and compared
 // with its drawing, so a drawing the game would refuse or read differently is
 // reported here.
-#include "game/board.h"
+#include "game/rules/board.h"
 #include "tools/leveltool/drawing.h"
 
 #include <cstdio>

@@ -7,7 +7,7 @@
 // Exit status: 0 solved (or the replay finished the level), 1 the level
 // cannot be finished (or the replay did not finish it), 2 bad arguments or an
 // unreadable level, 3 a limit was reached before the search was decided.
-#include "tools/solve/solver.h"
+#include "game/solver/solver.h"
 
 #include <cstdio>
 #include <cstdlib>

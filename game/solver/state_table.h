@@ -6,7 +6,7 @@
 // storing a position costs no allocation of its own.
 #pragma once
 
-#include "game/board.h"
+#include "game/rules/board.h"
 
 #include <cstdint>
 #include <vector>

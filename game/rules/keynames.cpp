@@ -1,6 +1,6 @@
 // keynames.cpp: readable names of scan codes and joystick controls, and the
 // bracketed labels the settings menu shows for binding codes.
-#include "game/board.h"
+#include "game/rules/board.h"
 
 namespace {
 

@@ -1,8 +1,6 @@
 // rules.cpp: the puzzle itself: stepping, pushing blocks into holes, turning
 // revolving doors, leaving through the exit, and the three buttons.
-#include "game/board.h"
-
-#include "audio/audio.h"
+#include "game/rules/board.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,7 +32,7 @@ bool character_at(const BoardState& board, int x, int y) {
 }
 
 void play(double slot) {
-    PlaySound(slot, 0, 1);
+    rules_devices().play_sound(slot);
 }
 
 void record_undo(BoardState& board) {

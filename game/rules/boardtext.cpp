@@ -1,6 +1,6 @@
 // boardtext.cpp: a board drawn as text, for the board-printing tool, level
 // design and test failure messages.
-#include "game/board.h"
+#include "game/rules/board.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // live in the settings file; choices are written straight back into it.
 // Each frame reloads the current page, handles one input, slides pages in
 // and out, and draws the translucent box with its frame of characters.
-#include "game/screens.h"
+#include "game/screens/screens.h"
 
 #include "graphics/graphics.h"
 #include "input/input.h"

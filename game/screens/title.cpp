@@ -1,7 +1,7 @@
 // title.cpp: the title screen. Five levels rendered once into small
 // pictures drift across a white screen under the logo; after two seconds the
 // settings menu takes input until a player count is chosen or Escape pressed.
-#include "game/screens.h"
+#include "game/screens/screens.h"
 
 #include "input/input.h"
 #include "scene3d/scene3d.h"

@@ -1,8 +1,6 @@
 // board.cpp: the board model's own services: the derived occupancy grid,
 // animation of movers, block lookup and the undo stack.
-#include "game/board.h"
-
-#include "audio/audio.h"
+#include "game/rules/board.h"
 
 #include <algorithm>
 #include <cmath>
@@ -88,7 +86,7 @@ void advance_mover(Mover& m, double step) {
     double mh = 0;
     // The drop into a hole waits until the slide has finished.
     if (m.pending_dx == 0 && m.pending_dy == 0) {
-        if (m.pending_height != 0 && m.height == 0) PlaySound(kSoundFall, 0, 1);
+        if (m.pending_height != 0 && m.height == 0) rules_devices().play_sound(kSoundFall);
         mh = clamp_step(m.pending_height, step);
     }
     double ma = clamp_step(m.pending_angle, 45 * step);

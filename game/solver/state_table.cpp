@@ -1,6 +1,6 @@
 // state_table.cpp: packing positions into keys and back, and the hash set of
 // keys the search has seen.
-#include "tools/solve/state_table.h"
+#include "game/solver/state_table.h"
 
 #include <cstring>
 

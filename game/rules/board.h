@@ -11,6 +11,27 @@
 
 #include <string>
 
+// ---------------------------------------------------------------- devices
+
+// What the rules take from the machine: the input state the controls read and
+// the sound effects the moves play. The screens install the engine's devices
+// at start-up (install_game_devices); until then every control reads 0 and
+// the moves are silent, which is what the command-line tools want.
+struct RulesDevices {
+    double (*key_down)(double scan_code);
+    double (*joy_count)();
+    // Axis 0..5: X, Y, Z, RX, RY, RZ, each -1..1.
+    double (*joy_axis)(double joystick, int axis);
+    double (*joy_hat_x)(double joystick);
+    double (*joy_hat_y)(double joystick);
+    double (*joy_button)(double joystick, double button);
+    void (*play_sound)(double slot);
+};
+// The devices in force; never null.
+const RulesDevices& rules_devices();
+// Installs devices; a null member keeps reading 0 (or stays silent).
+void set_rules_devices(const RulesDevices& devices);
+
 // ---------------------------------------------------------------- control mapping
 
 // A player's seven binding codes (keys "1value" to "7value" of the player's

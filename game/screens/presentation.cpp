@@ -1,7 +1,7 @@
 // presentation.cpp: one board drawn in 3D (camera, doors, blocks, walls,
 // characters, the exit flag, the floor and the characters' shadows) and the
 // floor model built from a level's terrain when the level starts.
-#include "game/screens.h"
+#include "game/screens/screens.h"
 
 #include "scene3d/scene3d.h"
 

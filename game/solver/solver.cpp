@@ -1,8 +1,8 @@
 // solver.cpp: breadth-first search over moves with the game's own rules, the
 // replay of a line of moves, and loading a level for either.
-#include "tools/solve/solver.h"
+#include "game/solver/solver.h"
 
-#include "tools/solve/state_table.h"
+#include "game/solver/state_table.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,7 @@
 // main_program.cpp: the program's entry and main program: engine defaults,
 // start-up, the screen mode from the settings, every model, picture and
 // sound loaded once into its slot, then the title screen and play in turn.
-#include "game/screens.h"
+#include "game/screens/screens.h"
 
 #include "audio/audio.h"
 #include "graphics/graphics.h"
@@ -90,6 +90,7 @@ void game_main() {
     GetScreenSize(&g.screen_width, &g.screen_height);
     load_game_assets();
     install_presentation();
+    install_game_devices();
     for (;;) {
         g.player_count = title_screen();
         if (g.player_count <= 0) rt_end_statement();

@@ -11,7 +11,7 @@
 // rest.
 #pragma once
 
-#include "game/board.h"
+#include "game/rules/board.h"
 
 #include <cstdint>
 #include <functional>

@@ -3,7 +3,7 @@
 // entry. Everything here needs the engine (window, 2D layer, 3D renderer).
 #pragma once
 
-#include "game/board.h"
+#include "game/rules/board.h"
 
 // ---------------------------------------------------------------- board presentation
 
@@ -17,6 +17,8 @@ void build_floor_mesh(double slot, const RtArray<double>& terrain);
 void draw_iris(double openness);
 // Installs build_floor_mesh as start_level's floor builder.
 void install_presentation();
+// Connects the rules to the engine's keyboard, joysticks and sound slots.
+void install_game_devices();
 
 // The engine commands draw_board and draw_iris issue, each pointing at the
 // command of the same name. Tests may point them at recorders that forward

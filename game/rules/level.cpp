@@ -2,7 +2,7 @@
 // line-file cache, decodes walls, blocks, doors, characters, exit and terrain,
 // and checks that the level can be played without leaving the 20 x 18 grid.
 // A bad file is refused with a log entry instead of ending the program.
-#include "game/board.h"
+#include "game/rules/board.h"
 
 #include <string>
 

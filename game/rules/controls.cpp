@@ -1,8 +1,6 @@
 // controls.cpp: binding codes, the seven player actions with their repeat
 // rule, and the input snapshots the settings menu uses to learn a new binding.
-#include "game/board.h"
-
-#include "input/input.h"
+#include "game/rules/board.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,23 +24,6 @@ constexpr ActionBinding kActions[8] = {
 // The order in which ActionPressed evaluates the bindings.
 constexpr int kEvalOrder[7] = {1, 2, 3, 4, 5, 6, 7};
 
-double axis_value(double joystick, int axis) {
-    switch (axis) {
-    case 0:
-        return JoyX(joystick);
-    case 1:
-        return JoyY(joystick);
-    case 2:
-        return JoyZ(joystick);
-    case 3:
-        return JoyRX(joystick);
-    case 4:
-        return JoyRY(joystick);
-    default:
-        return JoyRZ(joystick);
-    }
-}
-
 // A key of a snapshot, reading 0 from a snapshot that was never taken.
 double snapshot_key(const RtArray<double>& keys, int k) {
     return k < rt_bounds(keys, 0) ? rt_index(keys, k) : 0;
@@ -57,7 +38,7 @@ InputSnapshot& reference_snapshot() {
 
 double EvalBinding(const RtString& code) {
     if (code.empty()) return 0;
-    if (code.char_at(0) == 'K') return KeyDown(rt_val(rt_mid(code, 1, 256)));
+    if (code.char_at(0) == 'K') return rules_devices().key_down(rt_val(rt_mid(code, 1, 256)));
     if (code.char_at(0) != 'J') return 0;
     double joystick = rt_val(rt_mid(code, 1, 1));
     RtArray<RtString> parts;
@@ -68,15 +49,15 @@ double EvalBinding(const RtString& code) {
 double JoyControlValue(double joystick, double control, double dead_zone) {
     for (int c = 0; c < 12; ++c) {
         if (control != c) continue;
-        double v = axis_value(joystick, c / 2);
+        double v = rules_devices().joy_axis(joystick, c / 2);
         if (c % 2 == 0) return v < -dead_zone ? std::fabs(v) : 0;
         return v > dead_zone ? v : 0;
     }
-    if (control == 12) return JoyHatX(joystick) < 0 ? 1 : 0;
-    if (control == 13) return JoyHatX(joystick) > 0 ? 1 : 0;
-    if (control == 14) return JoyHatY(joystick) < 0 ? 1 : 0;
-    if (control == 15) return JoyHatY(joystick) > 0 ? 1 : 0;
-    return JoyButton(joystick, control - 16) != 0 ? 1 : 0;
+    if (control == 12) return rules_devices().joy_hat_x(joystick) < 0 ? 1 : 0;
+    if (control == 13) return rules_devices().joy_hat_x(joystick) > 0 ? 1 : 0;
+    if (control == 14) return rules_devices().joy_hat_y(joystick) < 0 ? 1 : 0;
+    if (control == 15) return rules_devices().joy_hat_y(joystick) > 0 ? 1 : 0;
+    return rules_devices().joy_button(joystick, control - 16) != 0 ? 1 : 0;
 }
 
 double ActionPressed(PlayerControls& controls, double action) {
@@ -111,8 +92,8 @@ void LoadPlayerControls(PlayerControls& controls, double player) {
 void TakeInputSnapshot(InputSnapshot& snapshot) {
     if (rt_bounds(snapshot.keys, 0) != kKeyCount) rt_dim(snapshot.keys, kKeyCount);
     for (int k = 1; k < kKeyCount; ++k)
-        rt_index(snapshot.keys, k) = KeyDown(static_cast<double>(k));
-    int joysticks = static_cast<int>(JoyCount());
+        rt_index(snapshot.keys, k) = rules_devices().key_down(static_cast<double>(k));
+    int joysticks = static_cast<int>(rules_devices().joy_count());
     rt_dim(snapshot.joystick_controls, joysticks, kControlsPerJoystick);
     for (int j = 0; j < joysticks; ++j)
         for (int c = 0; c < kControlsPerJoystick; ++c)

@@ -1,7 +1,7 @@
 // play.cpp: the play loop. One board fills the screen, two boards share it
 // in halves; each board takes input, animates, draws and fades from level to
 // level on its own, and Escape closes every board and ends the game.
-#include "game/screens.h"
+#include "game/screens/screens.h"
 
 #include "graphics/graphics.h"
 #include "input/input.h"

@@ -1,6 +1,6 @@
 // iris.cpp: the iris wipe of level changes, a white frame with a round
 // opening in its centre, drawn in 2D over the current board's frame.
-#include "game/screens.h"
+#include "game/screens/screens.h"
 
 #include "runtime/runtime.h"
 

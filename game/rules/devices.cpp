@@ -1,0 +1,34 @@
+// devices.cpp: the seam through which the rules read input and play sounds,
+// so that the rules library needs no window, sound device or SDL.
+#include "game/rules/board.h"
+
+namespace {
+
+double no_key(double) { return 0; }
+double no_joysticks() { return 0; }
+double no_axis(double, int) { return 0; }
+double no_hat(double) { return 0; }
+double no_button(double, double) { return 0; }
+void no_sound(double) {}
+
+RulesDevices& devices() {
+    static RulesDevices d{no_key, no_joysticks, no_axis, no_hat, no_hat, no_button, no_sound};
+    return d;
+}
+
+template <typename F> void take(F& to, F from, F fallback) { to = from ? from : fallback; }
+
+} // namespace
+
+const RulesDevices& rules_devices() { return devices(); }
+
+void set_rules_devices(const RulesDevices& in) {
+    RulesDevices& d = devices();
+    take(d.key_down, in.key_down, no_key);
+    take(d.joy_count, in.joy_count, no_joysticks);
+    take(d.joy_axis, in.joy_axis, no_axis);
+    take(d.joy_hat_x, in.joy_hat_x, no_hat);
+    take(d.joy_hat_y, in.joy_hat_y, no_hat);
+    take(d.joy_button, in.joy_button, no_button);
+    take(d.play_sound, in.play_sound, no_sound);
+}
