@@ -13,8 +13,8 @@ void plat_stop();
 
 // Window events seen by the pump since start.
 struct PlatWindowEvents {
-    bool quit = false;         // SDL_QUIT or the window's close button
-    bool active = true;        // the window has the input focus
+    bool quit = false;           // SDL_QUIT or the window's close button
+    bool active = true;          // the window has the input focus
     bool active_changed = false; // set when `active` flipped; the reader clears it
 };
 PlatWindowEvents& plat_window_events();

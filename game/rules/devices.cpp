@@ -4,11 +4,21 @@
 
 namespace {
 
-double no_key(double) { return 0; }
-double no_joysticks() { return 0; }
-double no_axis(double, int) { return 0; }
-double no_hat(double) { return 0; }
-double no_button(double, double) { return 0; }
+double no_key(double) {
+    return 0;
+}
+double no_joysticks() {
+    return 0;
+}
+double no_axis(double, int) {
+    return 0;
+}
+double no_hat(double) {
+    return 0;
+}
+double no_button(double, double) {
+    return 0;
+}
 void no_sound(double) {}
 
 RulesDevices& devices() {
@@ -16,11 +26,15 @@ RulesDevices& devices() {
     return d;
 }
 
-template <typename F> void take(F& to, F from, F fallback) { to = from ? from : fallback; }
+template <typename F> void take(F& to, F from, F fallback) {
+    to = from ? from : fallback;
+}
 
 } // namespace
 
-const RulesDevices& rules_devices() { return devices(); }
+const RulesDevices& rules_devices() {
+    return devices();
+}
 
 void set_rules_devices(const RulesDevices& in) {
     RulesDevices& d = devices();

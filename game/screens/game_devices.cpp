@@ -7,7 +7,9 @@
 
 namespace {
 
-double key_down(double code) { return KeyDown(code); }
+double key_down(double code) {
+    return KeyDown(code);
+}
 
 double joy_axis(double joystick, int axis) {
     switch (axis) {
@@ -26,7 +28,9 @@ double joy_axis(double joystick, int axis) {
     }
 }
 
-void play_sound(double slot) { PlaySound(slot, 0, 1); }
+void play_sound(double slot) {
+    PlaySound(slot, 0, 1);
+}
 
 } // namespace
 

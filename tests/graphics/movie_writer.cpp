@@ -26,7 +26,8 @@ struct Encoder {
 };
 
 bool open_encoder(AVFormatContext* out, AVCodecID id, Encoder& e,
-                  void (*setup)(AVCodecContext*, const TestMovieSpec&), const TestMovieSpec& params) {
+                  void (*setup)(AVCodecContext*, const TestMovieSpec&),
+                  const TestMovieSpec& params) {
     const AVCodec* codec = avcodec_find_encoder(id);
     if (!codec) return false;
     e.ctx = avcodec_alloc_context3(codec);

@@ -15,7 +15,6 @@
 
 namespace {
 
-
 class EndTest : public TempDirTest {
   protected:
     void SetUp() override {

@@ -19,7 +19,6 @@
 
 namespace {
 
-
 class FilesTest : public TempDirTest {
   protected:
     void SetUp() override {

@@ -3,8 +3,8 @@
 // read by name.
 #include "solver_levels.h"
 
-#include "solver_picture.h"
 #include "game/solver/solver.h"
+#include "solver_picture.h"
 
 #include <gtest/gtest.h>
 

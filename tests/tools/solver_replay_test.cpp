@@ -2,8 +2,8 @@
 // refused steps are neither moves nor changes, "next character" follows the
 // game's button, and the level is complete only when the last character
 // leaves.
-#include "solver_levels.h"
 #include "game/solver/solver.h"
+#include "solver_levels.h"
 
 #include <gtest/gtest.h>
 

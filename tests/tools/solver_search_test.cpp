@@ -2,8 +2,8 @@
 // are known, on levels that cannot be finished, against a plain reference
 // search on small random levels, and every solution played back through the
 // real rules.
-#include "solver_levels.h"
 #include "game/solver/solver.h"
+#include "solver_levels.h"
 
 #include <gtest/gtest.h>
 

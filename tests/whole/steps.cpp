@@ -2,8 +2,8 @@
 // the whole-program scripts.
 #include "tests/whole/steps.h"
 
-#include "runtime/rtini.h"
 #include "game/solver/solver.h"
+#include "runtime/rtini.h"
 
 #include <cstdlib>
 #include <memory>
