@@ -16,10 +16,6 @@ double clamp_step(double pending, double limit) {
     return std::clamp(pending, -limit, limit);
 }
 
-int cell(double position) {
-    return static_cast<int>(position);
-}
-
 void mark_box(RtArray<double>& grid, const BoxRecord& box, double code) {
     int x0 = cell(box.m.x), y0 = cell(box.m.y);
     for (int y = y0; y < y0 + cell(box.depth); ++y)
@@ -37,10 +33,6 @@ void arm_cell(int k, int px, int py, int* x, int* y) {
 
 bool mover_moving(const Mover& m) {
     return m.pending_dx != 0 || m.pending_dy != 0 || m.pending_height != 0 || m.pending_angle != 0;
-}
-
-int count(const auto& array) {
-    return static_cast<int>(rt_bounds(array, 0));
 }
 
 // Sizing an array to nothing gives it fresh storage, so an empty list is only

@@ -140,7 +140,7 @@ Player::Player(BoardState& board, double repeat) : board_(board) {
     static const char* kCodes[7] = {"K200", "K208", "K203", "K205", "K49", "K22", "K19"};
     for (int i = 0; i < 7; ++i)
         board.controls.bindings[i] = kCodes[i];
-    board.controls.last_action = 0;
+    board.controls.last_action = kNoAction;
     game_values().option_repeat = repeat;
     InputScriptClear();
 }

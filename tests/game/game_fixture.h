@@ -7,6 +7,7 @@
 
 #include "audio/audio.h"
 #include "input/input.h"
+#include "input/scancodes.h"
 
 #include <gtest/gtest.h>
 
@@ -17,9 +18,9 @@
 
 namespace game_test {
 
-// Scan codes the test players use.
-inline constexpr int kUp = 200, kDown = 208, kLeft = 203, kRight = 205;
-inline constexpr int kNext = 49 /* N */, kUndo = 22 /* U */, kRestart = 19 /* R */;
+// The keys the test players' seven actions are bound to (Player).
+inline constexpr int kUp = kKeyUp, kDown = kKeyDown, kLeft = kKeyLeft, kRight = kKeyRight;
+inline constexpr int kNext = kKeyN, kUndo = kKeyU, kRestart = kKeyR;
 
 // A directory of its own for each test program run, removed at exit. Every
 // level file gets a new number: the line-file cache keeps the last file it
