@@ -10,6 +10,7 @@
 #include "runtime/runtime.h"
 
 #include <string>
+#include <vector>
 
 // Entries of a list: the first dimension of an array.
 inline int count(const auto& list) {
@@ -249,6 +250,31 @@ double start_level(BoardState& board);
 // presentation installs it; without one, start_level builds no floor model.
 using FloorMeshBuilder = void (*)(double slot, const RtArray<double>& terrain);
 void set_floor_mesh_builder(FloorMeshBuilder builder);
+
+// ---------------------------------------------------------------- level pictures
+
+// A level drawn as text, one character per cell, row 0 at the top:
+//   #  wall            .  floor          ~  hole           (space) a hole
+//   +  door pivot      |  arm above or below a pivot       -  arm left or right of one
+//   E  exit            1..5  characters, in list order
+//   B  a 1 x 1 block (each B its own block)
+//   a..z  blocks: each group of touching cells of one letter is one block and
+//         must fill a rectangle; neighbouring blocks take different letters.
+// Cells the picture does not reach are floor.
+struct LevelLines {
+    std::string walls, blocks, doors, people, terrain; // lists empty when there is nothing
+};
+// How the walls become records: one per horizontal run, or as few rectangles.
+enum class WallRecords { kRuns, kRectangles };
+// The lines of the level file for a picture, or false with the reason (a
+// picture larger than the board, a block letter that is no rectangle, an arm
+// without a single pivot beside it). Characters and exit are not checked.
+bool encode_level_picture(const std::vector<std::string>& rows, WallRecords walls,
+                          LevelLines& lines, std::string& error);
+// The five lines as the file holds them: an empty list becomes the filler ".".
+std::vector<std::string> level_file_lines(const LevelLines& lines);
+// Picture rows from one text with the rows separated by '/'.
+std::vector<std::string> level_picture_rows(const std::string& picture);
 
 // ---------------------------------------------------------------- key and control names
 

@@ -35,10 +35,9 @@ inline void write_level(double number, const std::vector<std::string>& lines) {
         out << line << "\r\n";
 }
 
-// The five level lines for a picture in the cell characters of board_text:
-// '#' wall, '~' hole, 'B' a 1 x 1 block, '+' door pivot with '|' / '-' arms
-// next to it, 'E' exit, '1' to '5' characters (in that order). Wider blocks
-// are given as extra rectangles in the file's own letters ("CBDB").
+// The five level lines for a picture (encode_level_picture, walls as runs);
+// wider blocks are given as extra rectangles in the file's own letters
+// ("CBDB"), listed before the picture's. Fails the test on a bad picture.
 std::vector<std::string> level_lines(const std::vector<std::string>& picture,
                                      const std::string& extra_blocks = "");
 
