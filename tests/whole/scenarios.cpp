@@ -40,7 +40,7 @@ Script quit_from_title() {
 
 Script escape_to_title() {
     Script s;
-    s.then("Escape in play", tap(kEscape));
+    s.then("Escape in play", tap(kKeyEscape));
     s.then(expect(
         [](const FrameView& v) {
             if (!v.play || v.boards.empty()) return false;
