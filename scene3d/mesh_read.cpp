@@ -9,7 +9,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <new>
 
 namespace {
@@ -291,16 +290,6 @@ bool ReadTextMesh(MeshObject& mesh, const std::vector<std::uint8_t>& bytes, cons
     return true;
 }
 
-// The whole stream, or false once it runs past kMaxMeshFileBytes.
-static bool read_limited(std::ifstream& in, std::vector<std::uint8_t>& bytes) {
-    char chunk[65536];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + in.gcount());
-        if (bytes.size() > kMaxMeshFileBytes) return false;
-    }
-    return true;
-}
-
 static void log_read_failure(const char* what, const char* file) {
     rt_log(RtString(what));
     rt_log(RtString(file && *file ? file : "null"));
@@ -309,14 +298,15 @@ static void log_read_failure(const char* what, const char* file) {
 bool LoadMesh(MeshObject& mesh, const char* file, bool decode_now, const char** reason) {
     mesh.Clear();
     bool ok = false;
-    const char* error = "cannot open the file";
+    const char* error = "";
     try {
         RtString name(file ? file : "");
         rt_slashes(name);
-        std::ifstream in(name.c_str(), std::ios::binary);
-        std::vector<std::uint8_t> bytes;
-        const bool whole = in.is_open() && read_limited(in, bytes);
-        if (in.is_open() && !whole) error = "file too large";
+        // Through the runtime's guard: a pipe, a directory or a device named
+        // as a model is refused at once instead of read (or waited on).
+        std::string text;
+        const bool whole = rt_read_data_file(name, "scene3d", &text, kMaxMeshFileBytes, &error);
+        std::vector<std::uint8_t> bytes(text.begin(), text.end());
         std::uint32_t magic = 0;
         if (bytes.size() >= 4) std::memcpy(&magic, bytes.data(), 4);
         if (whole)

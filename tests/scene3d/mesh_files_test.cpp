@@ -197,12 +197,12 @@ TEST(LoadModel, LogsAndEmptiesTheSlotOnAReadError) {
     EXPECT_NE(read_log().find("# read error\r\n" + path + "\r\n"), std::string::npos) << read_log();
 }
 
-// A device named as a model never ends; the read stops at the size limit.
+// A device named as a model never ends; it is refused before any read.
 TEST(LoadModel, EndlessFileIsRefusedAsTooLarge) {
     MeshObjectX mesh;
     const char* reason = "";
     EXPECT_FALSE(LoadMesh(mesh, "/dev/zero", false, &reason));
-    EXPECT_STREQ(reason, "file too large");
+    EXPECT_STREQ(reason, "not a plain file");
     EXPECT_TRUE(mesh.frames.empty());
 }
 
