@@ -86,3 +86,9 @@ class IniStore {
 
 // The global store that ini_open / ini_get / ini_put work on.
 IniStore& ini_global_store();
+
+// The shipped settings brought into the player's copy: the shipped sections
+// in the shipped order, each page's lines as shipped with the player's value
+// wherever the player's page has a line of the same name (and the player's
+// value of every other shared key); sections only the player has are kept.
+void ini_merge_shipped(const IniStore& shipped, const IniStore& player, IniStore* merged);
