@@ -212,6 +212,16 @@ bool convert_frame(const std::vector<TextPolygon>& polygons, const std::vector<T
     return true;
 }
 
+// The table search compares directions, so a normal written at another
+// length is made a unit one first; a zero normal stays zero (entry 0).
+void normalise(float n[3]) {
+    const double length =
+        std::sqrt(double(n[0]) * n[0] + double(n[1]) * n[1] + double(n[2]) * n[2]);
+    if (!(length > 0) || !std::isfinite(length)) return;
+    for (int k = 0; k < 3; ++k)
+        n[k] = float(n[k] / length);
+}
+
 bool read_text_vertices(TokenReader& in, bool with_normals, std::vector<TextVertex>& verts) {
     std::size_t n = 0;
     if (!in.count(n)) return false;
@@ -222,6 +232,7 @@ bool read_text_vertices(TokenReader& in, bool with_normals, std::vector<TextVert
             if (!in.number(d)) return false;
             (k < 3 ? v.position[k] : v.normal[k - 3]) = float(d);
         }
+        normalise(v.normal);
         verts.push_back(v);
     }
     return true;

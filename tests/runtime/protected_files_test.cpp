@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,6 +39,10 @@ struct WriterCase {
     Writer write;
     const char* logged; // the log entry a refused write leaves
 };
+
+void PrintTo(const WriterCase& c, std::ostream* out) {
+    *out << c.label;
+}
 
 const WriterCase kWriters[] = {
     {"settings", write_settings, "settings: cannot write "},
