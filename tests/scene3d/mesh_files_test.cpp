@@ -273,6 +273,15 @@ TEST(LoadModel, PipesAndDirectoriesAreRefusedAtOnce) {
     std::filesystem::remove(pipe);
 }
 
+TEST(LoadModel, BackslashNamesReachAModelInASubfolder) {
+    std::filesystem::create_directories(scratch_dir() / "models");
+    write_file("models/cube.ddd", kTextMesh11);
+    const std::string name = scratch_dir().string() + "\\models\\cube.ddd";
+    EXPECT_EQ(LoadModel(name.c_str(), 43), 1);
+    MeshObjectX mesh;
+    EXPECT_TRUE(LoadMesh(mesh, name.c_str(), false));
+}
+
 TEST(LoadModel, MissingFileKeepsTheSlot) {
     ASSERT_EQ(LoadModel(write_file("keep.ddd", kTextMesh11).c_str(), 41), 1);
     EXPECT_EQ(LoadModel((scratch_dir() / "missing.ddd").string().c_str(), 41), 0);
