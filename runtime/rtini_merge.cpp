@@ -44,13 +44,27 @@ const IniEntry* find_entry(const IniSection& section, std::string_view key) {
     return nullptr;
 }
 
-// The number of the player's first line with this name, or empty.
-std::string player_line(const IniSection& player, const RtString& name) {
+// How many lines before line `number` of the section have the same name: a
+// page may repeat a name, and the k-th line of a name matches the k-th.
+int occurrence(const IniSection& section, std::string_view number, const RtString& name) {
+    int seen = 0;
+    for (std::size_t i = 0; i < section.entries.size(); ++i) {
+        std::string_view n, field;
+        const IniEntry& e = section.entries[i];
+        if (!split_line_key(e.key.view(), &n, &field) || !same_key(field, "name")) continue;
+        if (n == number) return seen;
+        if (e.value.view() == name.view()) ++seen;
+    }
+    return seen;
+}
+
+// The number of the player's line of this name and occurrence, or empty.
+std::string player_line(const IniSection& player, const RtString& name, int wanted) {
     for (std::size_t i = 0; i < player.entries.size(); ++i) {
         std::string_view number, field;
         const IniEntry& e = player.entries[i];
         if (split_line_key(e.key.view(), &number, &field) && same_key(field, "name") &&
-            e.value.view() == name.view())
+            e.value.view() == name.view() && wanted-- == 0)
             return std::string(number);
     }
     return std::string();
@@ -65,21 +79,26 @@ RtString merged_value(const IniSection& shipped, const IniSection& player, const
     }
     if (!same_key(field, "value")) return entry.value;
     const IniEntry* name = find_entry(shipped, std::string(number) + "name");
-    const std::string own_number = name != nullptr ? player_line(player, name->value) : "";
+    if (name == nullptr) return entry.value;
+    const std::string own_number =
+        player_line(player, name->value, occurrence(shipped, number, name->value));
     const IniEntry* own = own_number.empty() ? nullptr : find_entry(player, own_number + "value");
     return own != nullptr ? own->value : entry.value;
 }
 
+// An entry without a key (a line "=x") cannot be put: an empty key would
+// remove the whole section.
 void merge_section(const IniSection& shipped, const IniSection& player, IniStore* out) {
     for (std::size_t i = 0; i < shipped.entries.size(); ++i) {
         const IniEntry& entry = shipped.entries[i];
-        out->put(shipped.name, entry.key, merged_value(shipped, player, entry));
+        if (!entry.key.empty())
+            out->put(shipped.name, entry.key, merged_value(shipped, player, entry));
     }
     // Keys of the player's own that are not lines stay as they are.
     std::string_view number, field;
     for (std::size_t i = 0; i < player.entries.size(); ++i) {
         const IniEntry& e = player.entries[i];
-        if (!split_line_key(e.key.view(), &number, &field) &&
+        if (!e.key.empty() && !split_line_key(e.key.view(), &number, &field) &&
             find_entry(shipped, e.key.view()) == nullptr)
             out->put(shipped.name, e.key, e.value);
     }
@@ -87,12 +106,21 @@ void merge_section(const IniSection& shipped, const IniSection& player, IniStore
 
 void copy_section(const IniSection& section, IniStore* out) {
     for (std::size_t i = 0; i < section.entries.size(); ++i)
-        out->put(section.name, section.entries[i].key, section.entries[i].value);
+        if (!section.entries[i].key.empty())
+            out->put(section.name, section.entries[i].key, section.entries[i].value);
 }
 
 } // namespace
 
-void ini_merge_shipped(const IniStore& shipped, const IniStore& player, IniStore* merged) {
+void ini_merge_shipped(const IniStore& shipped_file, const IniStore& player_file,
+                       IniStore* merged) {
+    // Both as the store keeps them once written: one section per name, one
+    // entry per key; merging the result again then changes nothing.
+    IniStore shipped, player;
+    for (std::size_t s = 0; s < shipped_file.section_count(); ++s)
+        copy_section(shipped_file.section(s), &shipped);
+    for (std::size_t s = 0; s < player_file.section_count(); ++s)
+        copy_section(player_file.section(s), &player);
     merged->clear();
     for (std::size_t s = 0; s < shipped.section_count(); ++s) {
         const IniSection& section = shipped.section(s);
