@@ -219,9 +219,11 @@ bool flood(const DecodedLevel& level, Reach& r, std::string& reason) {
     int stack[kBoardWidth * kBoardHeight][2];
     int top = 0;
     std::memset(r.reached, 0, sizeof r.reached);
+    bool start[kBoardWidth][kBoardHeight] = {};
     for (int i = 0; i < count(level.characters); ++i) {
         const Mover& m = rt_index(level.characters, i).m;
         int x = static_cast<int>(m.x), y = static_cast<int>(m.y);
+        start[x][y] = true;
         if (!r.reached[x][y]) r.reached[x][y] = true, stack[top][0] = x, stack[top++][1] = y;
     }
     while (top > 0) {
@@ -233,9 +235,10 @@ bool flood(const DecodedLevel& level, Reach& r, std::string& reason) {
                 reason = "cell " + cell_text(x, y) + " can be reached but lies on the edge";
                 return false;
             }
-            // A character reaching the exit leaves the board there.
-            const bool at_exit = x == r.exit_x && y == r.exit_y;
-            if (at_exit || !r.open[nx][ny] || r.reached[nx][ny]) continue;
+            // A character walking into the exit leaves the board there; one
+            // that starts on it may walk away.
+            const bool past_exit = x == r.exit_x && y == r.exit_y && !start[x][y];
+            if (past_exit || !r.open[nx][ny] || r.reached[nx][ny]) continue;
             r.reached[nx][ny] = true;
             stack[top][0] = nx;
             stack[top++][1] = ny;

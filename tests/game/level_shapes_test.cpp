@@ -69,25 +69,27 @@ TEST(LevelShapes, DoorArmCharactersCountByTheirFlagBits) {
 
 // What could still lead a move off the grid stays refused.
 TEST(LevelShapes, MovesThatCouldLeaveTheGridAreStillRefused) {
+    auto picture = [](const char* text) { return level_lines(rows(text)); };
     const struct {
         const char* what;
-        const char* picture;
-        const char* blocks;
+        std::vector<std::string> lines;
         bool accepted;
     } cases[] = {
-        {"island", "~~~~~~/~1..E~/~....~/~~~~~~", "", true},
+        {"island", picture("~~~~~~/~1..E~/~....~/~~~~~~"), true},
         // A block on the island can be pushed into the moat, fill it, and
         // be pushed on towards the edge.
-        {"block into the moat", "~~~~~~/~1B.E~/~....~/~~~~~~", "", false},
-        // A wide block that can only ever cover the moat, never leave it.
-        {"block filling a walled moat", "#########/#1B~~~~E#/#########", "", true},
-        {"exit on the edge", "#E#/#1#/###", "", false},
-        {"floor past the moat reached", "~~~~~~/~1...../~....~/~~~~~~", "", false},
-        {"door arm over a hole", "~~~~~~/~1.-+~/~~~~~~", "", true},
-        {"door on the edge", "~+-~/~1.~/~~~~", "", false},
+        {"block into the moat", picture("~~~~~~/~1B.E~/~....~/~~~~~~"), false},
+        {"block filling a walled moat", picture("#########/#1B~~~~E#/#########"), true},
+        {"exit on the edge", picture("#E#/#1#/###"), false},
+        // A character that starts on the exit may walk away from it, here
+        // over open floor to the edge.
+        {"character starting on the exit", {"AAAB", ".", ".", "AANNAAAANNAA", "T"}, false},
+        {"floor past the moat reached", picture("~~~~~~/~1...../~....~/~~~~~~"), false},
+        {"door arm over a hole", picture("~~~~~~/~1.-+~/~~~~~~"), true},
+        {"door on the edge", picture("~+-~/~1.~/~~~~"), false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(loads(level_lines(rows(c.picture), c.blocks)), c.accepted) << c.what;
+        EXPECT_EQ(loads(c.lines), c.accepted) << c.what;
 }
 
 } // namespace
