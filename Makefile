@@ -11,6 +11,7 @@ PREFIX     ?= /usr/local
 # The second test run, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 ASAN_BUILD ?= build-asan
 # The fuzz programs (clang and libFuzzer) and how long `make fuzz` runs each.
+FUZZ_PACKAGES := clang libclang-rt-dev
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := level ini linefile number text_mesh packed_mesh scene_list bmp png wave
@@ -23,7 +24,7 @@ PACKAGES := cmake g++ make pkg-config \
             libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev \
             xvfb xdotool imagemagick
 
-.PHONY: run test build deps configure clean asan-test fuzz install screenshots
+.PHONY: run test build deps fuzz-deps configure clean asan-test fuzz install screenshots
 
 # The game runs from beside its data (models, pictures, sounds, levlib, cropstack.ini).
 run: build
@@ -44,7 +45,7 @@ asan-test: deps
 
 # Builds the fuzz programs and runs each for FUZZ_SECONDS on its seed files
 # (fuzz/corpus/<name>); what a run learns stays in $(FUZZ_BUILD)/corpus.
-fuzz: deps
+fuzz: fuzz-deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCROPSTACK_FUZZ=ON -DCROPSTACK_TESTS=OFF -DCROPSTACK_BENCHMARKS=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
@@ -76,6 +77,10 @@ build: configure
 
 configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DCROPSTACK_WERROR=$(WERROR)
+
+# The build's packages and the fuzz programs' compiler with its libFuzzer.
+fuzz-deps:
+	$(MAKE) deps PACKAGES="$(PACKAGES) $(FUZZ_PACKAGES)"
 
 # Installs the missing packages when run as root; otherwise names them and stops.
 deps:

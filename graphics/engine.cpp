@@ -95,7 +95,25 @@ bool RenderWindowOpen() {
     return plat_video_is_open() && renderer().ready;
 }
 
+// The window shows the game's own icon, the picture the desktop entry shows,
+// which the build puts beside the program. Read once; without it the window
+// keeps the system's icon.
+static void give_window_its_icon() {
+    static bool tried = false;
+    if (tried) return;
+    tried = true;
+    const RtString file = rt_program_dir() + kWindowIconFile;
+    DecodedImage icon;
+    // No colour key: 0xFF000000 is no 24-bit colour.
+    if (!DecodePng(file, 0xFF000000u, icon) || icon.width <= 0 || icon.height <= 0) {
+        rt_log(RtString("graphics: no window icon in ") + file);
+        return;
+    }
+    plat_video_set_icon(icon.pixels.data(), icon.width, icon.height);
+}
+
 static bool open_window_only(const RtString& title, int width, int height) {
+    give_window_its_icon();
     if (!plat_video_open(title.c_str(), width, height)) return false;
     EngineGlobals& e = engine();
     e.window = plat_video_window();

@@ -168,6 +168,9 @@ void EngineInit(void* instance, const RtString& title);
 // start-up and by tests and tools that draw without the rest. A second call
 // reuses the open window (resizing it when the size differs).
 bool OpenRenderWindow(const RtString& title, int width, int height);
+// The picture every window is given as its icon, read from beside the
+// program when the first window is made (the build draws it there).
+inline constexpr const char* kWindowIconFile = "cropstack-icon.png";
 // Closes the window and context (also registered with the end routine).
 void CloseRenderWindow();
 bool RenderWindowOpen();

@@ -10,11 +10,32 @@
 #include <cstdio>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 namespace {
 
 SDL_Window* g_window = nullptr;
 SDL_GLContext g_context = nullptr;
+
+struct WindowIcon {
+    std::vector<std::uint8_t> pixels;
+    int width = 0, height = 0;
+    bool applied = false; // given to the window now open
+};
+WindowIcon g_icon;
+
+// Hands the icon to the window now open; SDL copies the pixels.
+void apply_icon() {
+    g_icon.applied = false;
+    if (!g_window || g_icon.width <= 0 || g_icon.height <= 0) return;
+    SDL_Surface* surface =
+        SDL_CreateRGBSurfaceWithFormatFrom(g_icon.pixels.data(), g_icon.width, g_icon.height, 32,
+                                           g_icon.width * 4, SDL_PIXELFORMAT_RGBA32);
+    if (!surface) return;
+    SDL_SetWindowIcon(g_window, surface);
+    SDL_FreeSurface(surface);
+    g_icon.applied = true;
+}
 
 struct TestClock {
     bool on = false;
@@ -64,6 +85,7 @@ void resize_window(int width, int height) {
     }
     SDL_DestroyWindow(g_window);
     g_window = fresh;
+    apply_icon();
 }
 
 } // namespace
@@ -82,6 +104,7 @@ bool plat_video_open(const char* title, int width, int height) {
         std::fprintf(stderr, "video: cannot create the window: %s\n", SDL_GetError());
         return false;
     }
+    apply_icon();
     g_context = SDL_GL_CreateContext(g_window);
     if (!g_context) {
         std::fprintf(stderr, "video: cannot create the OpenGL context: %s\n", SDL_GetError());
@@ -91,6 +114,22 @@ bool plat_video_open(const char* title, int width, int height) {
     }
     SDL_GL_MakeCurrent(g_window, g_context);
     SDL_GL_SetSwapInterval(0);
+    return true;
+}
+
+void plat_video_set_icon(const std::uint8_t* rgba, int width, int height) {
+    const bool valid =
+        rgba != nullptr && width > 0 && height > 0 && width <= 1024 && height <= 1024;
+    g_icon.width = valid ? width : 0;
+    g_icon.height = valid ? height : 0;
+    g_icon.pixels.assign(rgba, rgba + (valid ? std::size_t(width) * std::size_t(height) * 4 : 0));
+    apply_icon();
+}
+
+bool plat_video_window_icon(int* width, int* height) {
+    if (!g_window || !g_icon.applied) return false;
+    *width = g_icon.width;
+    *height = g_icon.height;
     return true;
 }
 

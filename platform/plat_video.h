@@ -18,6 +18,12 @@ bool plat_video_is_open();
 void* plat_video_window();
 void* plat_video_context();
 void plat_video_set_title(const char* title);
+// The window icon: 32-bit RGBA pixels, rows top to bottom, copied. Given to
+// the open window at once and to every window made from then on (a resize
+// on the offscreen driver makes a new one); null or a size of 0 clears it.
+void plat_video_set_icon(const std::uint8_t* rgba, int width, int height);
+// True when the open window was given an icon; its size then.
+bool plat_video_window_icon(int* width, int* height);
 const char* plat_video_title(); // "" when closed
 void plat_video_swap();
 void* plat_video_gl_proc(const char* name);

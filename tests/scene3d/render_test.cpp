@@ -233,6 +233,31 @@ TEST_F(SceneRender, LightsTurnLightingOnAndOff) {
     EXPECT_LT(down.r, 60);
 }
 
+// Colours and indices that are not numbers, or far outside any range, are
+// converted with range checks: NaN names light 0 and the colour black, a
+// huge colour is held at the int range.
+TEST_F(SceneRender, LightArgumentsOutsideTheirRangesAreConverted) {
+    struct Case {
+        double index, colour;
+        GLenum light;
+        float red, blue;
+    };
+    const double nan = std::nan("");
+    const Case cases[] = {
+        {nan, 0xFF, GL_LIGHT0, 1, 0}, {3, nan, GL_LIGHT3, 0, 0},    {1e300, 0xFF, GL_LIGHT0, 1, 0},
+        {5, 1e300, GL_LIGHT5, 1, 1},  {4, -1e300, GL_LIGHT4, 0, 0}, {6, 0xFF0000, GL_LIGHT6, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SetLight(c.index, c.colour, 0, 0, 0, 0, -1, 0, 180);
+        float diffuse[4] = {-1, -1, -1, -1};
+        glGetLightfv(c.light, GL_DIFFUSE, diffuse);
+        EXPECT_FLOAT_EQ(diffuse[0], c.red) << c.index << " " << c.colour;
+        EXPECT_FLOAT_EQ(diffuse[2], c.blue) << c.index << " " << c.colour;
+        EXPECT_TRUE(glIsEnabled(c.light)) << c.index << " " << c.colour;
+        SetLight(c.light - GL_LIGHT0, 0, 0, 0, 0, 0, 0, 0, 0);
+    }
+}
+
 // A box floating above a floor, lit from the upper right by the shadow light,
 // seen from straight above.
 class StencilShadow : public SceneRender {
