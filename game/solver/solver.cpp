@@ -2,7 +2,7 @@
 // replay of a line of moves, and loading a level for either.
 #include "game/solver/solver.h"
 
-#include "game/solver/rule_moves.h"
+#include "game/solver/fast_moves.h"
 
 #include <algorithm>
 #include <chrono>
@@ -52,12 +52,10 @@ double seconds_since(Clock::time_point start) {
 class Search {
   public:
     Search(const BoardState& start, const SolveLimits& limits)
-        : start_(start), limits_(limits), moves_(start), table_(moves_.words()) {
+        : first_character_(static_cast<int>(start.current_character)), limits_(limits),
+          moves_(start), table_(moves_.words()) {
         // Positions are numbered in 32 bits.
         limits_.max_states = std::min<std::uint64_t>(limits_.max_states, StateTable::kNone - 1);
-        start_.record_undo = 0;
-        start_.fade_timer = 0;
-        rt_dim(start_.undo_stack, 0);
     }
 
     SolveResult run() {
@@ -114,23 +112,27 @@ class Search {
         return depth;
     }
 
-    // Writes the solution out by playing the steps on the start again, with
-    // as many "next character" presses as each step needs.
+    // Writes the solution out with as many "next character" presses as each
+    // step needs. The button wraps round the characters still on the board;
+    // when one leaves through the exit, control passes to the one before it.
     void solved(std::uint32_t index, std::uint8_t last) {
         std::vector<std::uint8_t> steps{last};
-        for (; table_.parent(index) != StateTable::kNone; index = table_.parent(index))
+        std::vector<int> characters{characters_in(index)};
+        for (; table_.parent(index) != StateTable::kNone; index = table_.parent(index)) {
             steps.push_back(table_.step(index));
-        BoardState board = start_;
+            characters.push_back(characters_in(table_.parent(index)));
+        }
         std::string line;
-        for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
-            int character = *it / 4, direction = *it % 4;
-            while (static_cast<int>(board.current_character) != character) {
-                next_character(board);
+        int current = first_character_;
+        for (std::size_t i = steps.size(); i-- > 0;) {
+            int character = steps[i] / 4, n = characters[i];
+            while (current != character) {
+                current = (current + 1) % n;
                 line += 'N';
             }
-            line += kDirectionLetters[direction];
-            if (!take_step(board, direction))
-                rt_log("solver: a step of the solution was refused on the way back");
+            line += kDirectionLetters[steps[i] % 4];
+            bool left = i > 0 && characters[i - 1] < n;
+            if (left) current = std::max(character - 1, 0);
         }
         result_.outcome = SolveOutcome::kSolved;
         result_.moves = static_cast<int>(steps.size());
@@ -138,9 +140,13 @@ class Search {
         result_.solution = line;
     }
 
-    BoardState start_;
+    int characters_in(std::uint32_t index) const {
+        return reinterpret_cast<const unsigned char*>(table_.key(index))[0];
+    }
+
+    int first_character_;
     SolveLimits limits_;
-    RuleMoves moves_;
+    FastMoves moves_;
     StateTable table_;
     SolveResult result_;
     Clock::time_point began_;
@@ -239,7 +245,7 @@ class Census {
     }
 
     SolveLimits limits_;
-    RuleMoves moves_;
+    FastMoves moves_;
     StateTable table_;
     // The steps of position i lead to edges_[first_edge_[i] .. first_edge_[i + 1]).
     std::vector<std::uint32_t> first_edge_, edges_;
