@@ -6,9 +6,11 @@
 // U, D for a step of the current character and N for "next character", which
 // costs no move. A step the rules refuse is neither a move nor a change.
 //
-// Every step goes through step_character with its animations finished at
-// once, so the solver plays exactly the game's puzzle, taken from rest to
-// rest.
+// The searches work out steps with the solver's own move generator, which
+// the tests hold to step_character (animations finished at once) step for
+// step, so the solver plays exactly the game's puzzle, taken from rest to
+// rest. solve_board and count_dead_ends touch no shared state: searches on
+// different boards may run on several threads at once.
 #pragma once
 
 #include "game/rules/board.h"

@@ -10,6 +10,7 @@
 #include <deque>
 #include <map>
 #include <random>
+#include <thread>
 
 using namespace solver_test;
 using solver::SolveOutcome;
@@ -102,6 +103,40 @@ TEST(SolverSearch, LeavesTheGivenBoardAlone) {
     solver::solve_board(board);
     EXPECT_EQ(board_text(board), before);
     EXPECT_EQ(rt_bounds(board.undo_stack, 0), 0);
+}
+
+TEST(SolverSearch, GivesTheSameAnswersOnSeveralThreadsAtOnce) {
+    std::vector<BoardState> boards;
+    for (const Known& level : kKnownLevels)
+        boards.push_back(board_from_picture(level.picture, level.extra_blocks));
+    // A room of some thousands of positions, so that the searches overlap.
+    boards.push_back(board_from_picture("##########/#1..B...E#/#..B.+-..#/#.~..|..2#/##########"));
+    std::vector<std::string> alone;
+    for (const BoardState& board : boards) {
+        solver::SolveResult r = solver::solve_board(board);
+        solver::DeadEndCount d = solver::count_dead_ends(board);
+        alone.push_back(describe(r) + " " + std::to_string(r.states) + " " +
+                        std::to_string(d.positions) + " " + std::to_string(d.dead_ends));
+    }
+    const int kThreads = 4;
+    std::vector<std::vector<std::string>> together(kThreads,
+                                                   std::vector<std::string>(boards.size()));
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            // Each thread takes the boards in another order.
+            for (std::size_t k = 0; k < boards.size(); ++k) {
+                std::size_t i = (k + static_cast<std::size_t>(t)) % boards.size();
+                solver::SolveResult r = solver::solve_board(boards[i]);
+                solver::DeadEndCount d = solver::count_dead_ends(boards[i]);
+                together[t][i] = describe(r) + " " + std::to_string(r.states) + " " +
+                                 std::to_string(d.positions) + " " + std::to_string(d.dead_ends);
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int t = 0; t < kThreads; ++t)
+        EXPECT_EQ(together[t], alone) << "thread " << t;
 }
 
 // ---------------------------------------------------------------- reference search
