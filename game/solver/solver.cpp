@@ -49,11 +49,55 @@ double seconds_since(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
+// The steps from one position, gathered before any is looked up so that the
+// table's slots for all of them are fetched from memory together.
+class Steps {
+  public:
+    explicit Steps(int words) : words_(static_cast<std::size_t>(words)) {}
+
+    // Tries every step of every character of the loaded position in order;
+    // with `stop_at_finish` none after the first that finishes the level.
+    void gather(FastMoves& moves, const StateTable& table, bool stop_at_finish) {
+        keys_.clear();
+        steps_.clear();
+        hashes_.clear();
+        finish_ = -1;
+        for (int c = 0; c < moves.characters(); ++c)
+            for (int d = 0; d < 4; ++d) {
+                StepResult step = moves.step(c, d);
+                if (step == StepResult::kRefused) continue;
+                if (step == StepResult::kFinished) {
+                    if (finish_ < 0) finish_ = pack_step(c, d);
+                    if (stop_at_finish) return;
+                    continue;
+                }
+                keys_.insert(keys_.end(), moves.child(), moves.child() + words_);
+                steps_.push_back(pack_step(c, d));
+                hashes_.push_back(table.hash(moves.child()));
+                table.prefetch(hashes_.back());
+            }
+    }
+
+    std::size_t size() const { return steps_.size(); }
+    const std::uint64_t* key(std::size_t i) const { return keys_.data() + i * words_; }
+    std::uint8_t step(std::size_t i) const { return steps_[i]; }
+    std::uint64_t hash(std::size_t i) const { return hashes_[i]; }
+    // The first finishing step, or -1.
+    int finish() const { return finish_; }
+
+  private:
+    std::size_t words_;
+    std::vector<std::uint64_t> keys_;
+    std::vector<std::uint8_t> steps_;
+    std::vector<std::uint64_t> hashes_;
+    int finish_ = -1;
+};
+
 class Search {
   public:
     Search(const BoardState& start, const SolveLimits& limits)
         : first_character_(static_cast<int>(start.current_character)), limits_(limits),
-          moves_(start), table_(moves_.words()) {
+          moves_(start), table_(moves_.words()), steps_(moves_.words()) {
         // Positions are numbered in 32 bits.
         limits_.max_states = std::min<std::uint64_t>(limits_.max_states, StateTable::kNone - 1);
     }
@@ -87,22 +131,18 @@ class Search {
     bool expand(std::uint32_t index) {
         moves_.load(table_.key(index));
         ++result_.expanded;
-        for (int c = 0; c < moves_.characters(); ++c) {
-            for (int d = 0; d < 4; ++d) {
-                StepResult step = moves_.step(c, d);
-                if (step == StepResult::kRefused) continue;
-                if (step == StepResult::kFinished) {
-                    solved(index, pack_step(c, d));
-                    return true;
-                }
-                if (table_.insert(moves_.child(), index, pack_step(c, d)) &&
-                    table_.size() >= limits_.max_states) {
-                    result_.outcome = SolveOutcome::kStateLimit;
-                    return true;
-                }
+        steps_.gather(moves_, table_, true);
+        for (std::size_t i = 0; i < steps_.size(); ++i) {
+            bool fresh = false;
+            table_.find_or_insert(steps_.key(i), steps_.hash(i), index, steps_.step(i), fresh);
+            if (fresh && table_.size() >= limits_.max_states) {
+                result_.outcome = SolveOutcome::kStateLimit;
+                return true;
             }
         }
-        return false;
+        if (steps_.finish() < 0) return false;
+        solved(index, static_cast<std::uint8_t>(steps_.finish()));
+        return true;
     }
 
     int depth_of(std::uint32_t index) const {
@@ -148,6 +188,7 @@ class Search {
     SolveLimits limits_;
     FastMoves moves_;
     StateTable table_;
+    Steps steps_;
     SolveResult result_;
     Clock::time_point began_;
 };
@@ -158,7 +199,7 @@ class Search {
 class Census {
   public:
     Census(const BoardState& start, const SolveLimits& limits)
-        : limits_(limits), moves_(start), table_(moves_.words()) {
+        : limits_(limits), moves_(start), table_(moves_.words()), steps_(moves_.words()) {
         limits_.max_states = std::min<std::uint64_t>(limits_.max_states, StateTable::kNone - 1);
     }
 
@@ -191,22 +232,15 @@ class Census {
     // Records the steps from position `index`; false when the table is full.
     bool expand(std::uint32_t index) {
         moves_.load(table_.key(index));
-        finishes_.push_back(0);
-        for (int c = 0; c < moves_.characters(); ++c) {
-            for (int d = 0; d < 4; ++d) {
-                StepResult step = moves_.step(c, d);
-                if (step == StepResult::kRefused) continue;
-                if (step == StepResult::kFinished) {
-                    finishes_.back() = 1;
-                    // Breadth first: the first finish found is a shortest one.
-                    if (result_.moves < 0) result_.moves = depth_of(index) + 1;
-                    continue;
-                }
-                bool fresh = false;
-                edges_.push_back(
-                    table_.find_or_insert(moves_.child(), index, pack_step(c, d), fresh));
-                if (fresh && table_.size() >= limits_.max_states) return false;
-            }
+        steps_.gather(moves_, table_, false);
+        finishes_.push_back(steps_.finish() >= 0 ? 1 : 0);
+        // Breadth first: the first finish found is a shortest one.
+        if (steps_.finish() >= 0 && result_.moves < 0) result_.moves = depth_of(index) + 1;
+        for (std::size_t i = 0; i < steps_.size(); ++i) {
+            bool fresh = false;
+            edges_.push_back(
+                table_.find_or_insert(steps_.key(i), steps_.hash(i), index, steps_.step(i), fresh));
+            if (fresh && table_.size() >= limits_.max_states) return false;
         }
         return true;
     }
@@ -247,6 +281,7 @@ class Census {
     SolveLimits limits_;
     FastMoves moves_;
     StateTable table_;
+    Steps steps_;
     // The steps of position i lead to edges_[first_edge_[i] .. first_edge_[i + 1]).
     std::vector<std::uint32_t> first_edge_, edges_;
     std::vector<std::uint8_t> finishes_; // 1 where a step finishes the level

@@ -149,9 +149,8 @@ std::size_t StateTable::find_slot(const std::uint64_t* key, std::uint64_t h) con
     }
 }
 
-std::uint32_t StateTable::find_or_insert(const std::uint64_t* key, std::uint32_t parent,
-                                         std::uint8_t step, bool& fresh) {
-    std::uint64_t h = hash(key);
+std::uint32_t StateTable::find_or_insert(const std::uint64_t* key, std::uint64_t h,
+                                         std::uint32_t parent, std::uint8_t step, bool& fresh) {
     std::size_t s = find_slot(key, h);
     fresh = slots_[s] == 0;
     if (!fresh) return static_cast<std::uint32_t>(slots_[s]) - 1;
