@@ -84,9 +84,6 @@ void graphics_leave_shadow_pass() {
 void SetLeaveShadowPassHook(void (*hook)()) {
     g_leave_shadow_hook = hook;
 }
-void SetFrameEndHook(void (*hook)()) {
-    g_leave_shadow_hook = hook;
-}
 void SetFrameResetHook(void (*hook)()) {
     g_frame_reset_hook = hook;
 }
