@@ -83,6 +83,12 @@ fuzz: deps
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+# The Debian package, made by CPack from the install rules:
+# $(BUILD)/package/cropstack_<version>_<arch>.deb (install it with
+# `sudo apt install ./$(BUILD)/package/cropstack_*.deb`).
+package: build
+	cd $(BUILD) && cpack -G DEB
+
 # The README's pictures: the whole-program runs that take them save them into
 # $(BUILD)/screenshots, and they are copied into docs/screenshots.
 screenshots: build
