@@ -11,8 +11,9 @@
 # through its launcher by an ordinary user who cannot write the installed
 # files: a key redefined in the menu must land in that user's
 # $XDG_CONFIG_HOME/cropstack/cropstack.ini and the installed file stay as it was.
-# With --unpacked, the same checks run on a tree installed already (the
-# Debian package unpacked with dpkg -x), given by its prefix.
+# With --unpacked, a tree installed already (the Debian package unpacked with
+# dpkg -x), given by its prefix, is run the same way as an ordinary user,
+# without the key redefinition (--installed covers where settings go).
 #
 #   xvfb_check.sh BIN_DIR [OUT_DIR]
 #   xvfb_check.sh --installed BUILD_DIR [OUT_DIR]
@@ -215,7 +216,7 @@ note "title screen drawn (mean, deviation: $s)"
 sleep 2.5
 shot menu || fail "no picture of the menu"
 
-if [ "$mode" = installed ]; then
+if [ "$mode" = installed ] && [ "$unpacked" = no ]; then
     # Root page: 1 Player, 2 Players, 4 Players, Options, Player 1 keys, ...
     for k in Down Down Down Down; do press $k; done
     press Return
@@ -259,7 +260,7 @@ game_pid=
 [ "$status" = 0 ] || fail "the game ended with status $status"
 note "Escape, Escape: back to the title, then the program ended with status 0"
 
-if [ "$mode" = installed ]; then
+if [ "$mode" = installed ] && [ "$unpacked" = no ]; then
     copy="$work/config/cropstack/cropstack.ini"
     [ -f "$copy" ] || fail "no settings in \$XDG_CONFIG_HOME/cropstack"
     binding=$(awk -F= '{ sub(/\r$/, "") } /^\[/ { section = $0 } section == "[keyconfig1]" && $1 == "1value" { print $2 }' "$copy")
