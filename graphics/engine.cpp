@@ -6,6 +6,7 @@
 #include "graphics/graphics_local.h"
 #include "graphics/movie.h"
 #include "input/input.h"
+#include "input/scancodes.h"
 #include "platform/plat_events.h"
 #include "platform/plat_video.h"
 
@@ -13,10 +14,6 @@
 
 namespace {
 
-// Keyboard scan codes the frame step looks at.
-constexpr int kKeyEscape = 1;
-constexpr int kKeyLeftAlt = 56;
-constexpr int kKeyF4 = 62;
 constexpr double kPausePollMs = 100;
 
 void (*g_leave_shadow_hook)() = nullptr;
@@ -82,9 +79,6 @@ void graphics_leave_shadow_pass() {
 }
 
 void SetLeaveShadowPassHook(void (*hook)()) {
-    g_leave_shadow_hook = hook;
-}
-void SetFrameEndHook(void (*hook)()) {
     g_leave_shadow_hook = hook;
 }
 void SetFrameResetHook(void (*hook)()) {

@@ -192,7 +192,6 @@ void SetEscapeEnds(double flag);
 // SetViewport) and what to reset at the end of every frame step (no shader
 // program in use). Null removes a hook.
 void SetLeaveShadowPassHook(void (*hook)());
-void SetFrameEndHook(void (*hook)()); // same as SetLeaveShadowPassHook
 void SetFrameResetHook(void (*hook)());
 
 // Saves the current back buffer (what the next present would show) as a PNG.
