@@ -3,12 +3,15 @@
 //
 //   cropstack-leveltool SOURCE LEVLIB_DIR TABLE          write QLEV<n>.CMD and the table
 //   cropstack-leveltool --check SOURCE LEVLIB_DIR TABLE  fail when any of them is stale
+//   cropstack-leveltool --measures SOURCE LEVLIB_DIR     solve every level and print the
+//       library's measures (measures.h defines them); fail when a target is missed
 //
 // Every level file is also loaded through the game's own loader and compared
 // with its drawing, so a drawing the game would refuse or read differently is
 // reported here.
 #include "game/rules/board.h"
 #include "tools/leveltool/drawing.h"
+#include "tools/leveltool/measures.h"
 
 #include <cstdio>
 #include <fstream>
@@ -107,13 +110,15 @@ bool loads_as_drawn(const std::string& path, const DrawnLevel& level) {
 
 int main(int argc, char** argv) {
     int first = 1;
-    bool check = argc > 1 && std::string(argv[1]) == "--check";
-    if (check) ++first;
-    if (argc - first != 3) {
-        std::fprintf(stderr, "usage: cropstack-leveltool [--check] SOURCE LEVLIB_DIR TABLE\n");
+    std::string option = argc > 1 ? argv[1] : "";
+    bool check = option == "--check", measures = option == "--measures";
+    if (check || measures) ++first;
+    if (argc - first != (measures ? 2 : 3)) {
+        std::fprintf(stderr, "usage: cropstack-leveltool [--check] SOURCE LEVLIB_DIR TABLE\n"
+                             "       cropstack-leveltool --measures SOURCE LEVLIB_DIR\n");
         return 2;
     }
-    std::string source = argv[first], dir = argv[first + 1], table = argv[first + 2];
+    std::string source = argv[first], dir = argv[first + 1];
     std::string text, error;
     std::vector<DrawnLevel> levels;
     if (!read_file(source, text) || !parse_library(text, levels, error)) {
@@ -121,6 +126,8 @@ int main(int argc, char** argv) {
                      error.empty() ? "cannot read" : error.c_str());
         return 1;
     }
+    if (measures) return run_measures(levels, dir);
+    std::string table = argv[first + 2];
     bool ok = true;
     for (size_t i = 0; i < levels.size(); ++i) {
         std::string file_text, path = dir + "/QLEV" + std::to_string(i + 1) + ".CMD";
