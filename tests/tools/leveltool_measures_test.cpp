@@ -259,6 +259,12 @@ INSTANTIATE_TEST_SUITE_P(
         UsesCase{"a push", {"######", "#1a..#", "###.##", "###E##", "######"}, false, true, false},
         UsesCase{"a push into a hole", {"#######", "#1a~.E#", "#######"}, false, true, true},
         // The only way on is through the door's arm.
-        UsesCase{"a door", {"######", "#1|.E#", "##+..#", "######"}, true, false, false}));
+        UsesCase{"a door", {"######", "#1|.E#", "##+..#", "######"}, true, false, false},
+        // Its four arms stand where they stood before: only the two-cell step tells.
+        UsesCase{"a door with four arms",
+                 {"#######", "#1.####", "#..|.E#", "#.-+-.#", "#..|..#", "#######"},
+                 true,
+                 false,
+                 false}));
 
 } // namespace

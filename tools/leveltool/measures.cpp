@@ -6,6 +6,7 @@
 #include "game/solver/solver.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -18,12 +19,24 @@ bool is_wall(const std::vector<std::string>& rows, size_t y, size_t x) {
     return y < rows.size() && x < rows[y].size() && rows[y][x] == '#';
 }
 
-bool any_door_turned(const BoardState& before, const BoardState& after) {
+bool arms_changed(const BoardState& before, const BoardState& after) {
     for (int d = 0; d < count_of(after.doors); ++d)
         for (int arm = 0; arm < 4; ++arm)
             if (rt_index(rt_index(before.doors, d).arms, arm) !=
                 rt_index(rt_index(after.doors, d).arms, arm))
                 return true;
+    return false;
+}
+
+// A door with four arms has the same arms after a turn and its angle is back
+// at rest; but only a door turn carries a character two cells in one step.
+bool any_door_turned(const BoardState& before, const BoardState& after) {
+    if (arms_changed(before, after)) return true;
+    if (count_of(before.characters) != count_of(after.characters)) return false;
+    for (int c = 0; c < count_of(after.characters); ++c) {
+        const Mover &was = rt_index(before.characters, c).m, &is = rt_index(after.characters, c).m;
+        if (std::abs(is.x - was.x) + std::abs(is.y - was.y) == 2) return true;
+    }
     return false;
 }
 
