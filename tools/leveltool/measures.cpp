@@ -2,6 +2,8 @@
 // per third, solver effort, dead ends) and the targets they are held to.
 #include "tools/leveltool/measures.h"
 
+#include "tools/leveltool/measures_dead_ends.h"
+
 #include "game/rules/board.h"
 #include "game/solver/solver.h"
 
@@ -10,6 +12,9 @@
 #include <cstdio>
 
 namespace {
+
+// Beyond this many reachable positions a level's dead ends are left uncounted.
+constexpr std::uint64_t kMaxDeadEndPositions = 4'000'000;
 
 int count_of(const auto& array) {
     return static_cast<int>(rt_bounds(array, 0));
@@ -60,7 +65,8 @@ bool any_hole_filled(const BoardState& before, const BoardState& after) {
 void print_level(int number, const DrawnLevel& level, const LevelFacts& f) {
     std::string uses = std::string(f.turns_door ? "door " : "") + (f.pushes_block ? "push " : "") +
                        (f.fills_hole ? "fill " : "");
-    std::string dead = f.dead_ends >= 0 ? std::to_string(f.dead_ends) : "?";
+    std::int64_t shown = f.dead_ends >= 0 ? f.dead_ends : f.recorded_dead_ends;
+    std::string dead = shown >= 0 ? std::to_string(shown) : "?";
     std::printf("%5d %6d %10llu %10s %5d %5d %6d %5d  %-15s %s\n", number, f.moves,
                 static_cast<unsigned long long>(f.explored), dead.c_str(), f.doors, f.characters,
                 f.blocks, f.holes, uses.c_str(), level.name.c_str());
@@ -82,8 +88,10 @@ void print_overlaps(const std::vector<OverlapPair>& overlaps) {
 }
 
 // The facts of one level: its drawing, then its file solved and replayed.
-LevelFacts measure_level(const DrawnLevel& level, const std::string& file, std::string& error) {
+LevelFacts measure_level(const DrawnLevel& level, const std::string& file, bool dead_ends,
+                         std::string& error) {
     LevelFacts f;
+    f.recorded_dead_ends = level.dead_ends;
     std::vector<std::string> rows;
     if (!board_rows(level, rows, error)) return f;
     count_drawn(rows, f);
@@ -95,6 +103,9 @@ LevelFacts measure_level(const DrawnLevel& level, const std::string& file, std::
     if (!f.solved) return error = solver::outcome_name(r.outcome), f;
     f.moves = r.moves;
     note_solution_uses(board, r.solution, f);
+    if (!dead_ends) return f;
+    DeadEndCount dead = count_dead_ends(board, kMaxDeadEndPositions);
+    if (dead.complete) f.dead_ends = static_cast<std::int64_t>(dead.dead_ends);
     return f;
 }
 
@@ -208,13 +219,21 @@ std::vector<GoalCheck> check_goals(const std::vector<LevelFacts>& levels,
     };
 }
 
-int run_measures(const std::vector<DrawnLevel>& levels, const std::string& levlib_dir) {
+GoalCheck check_dead_ends(const std::vector<LevelFacts>& levels) {
+    bool same = std::all_of(levels.begin(), levels.end(), [](const LevelFacts& f) {
+        return f.dead_ends >= 0 && f.dead_ends == f.recorded_dead_ends;
+    });
+    return {"every level's dead ends counted and as recorded", same};
+}
+
+int run_measures(const std::vector<DrawnLevel>& levels, const std::string& levlib_dir,
+                 bool with_dead_ends) {
     std::vector<LevelFacts> facts;
     std::vector<std::vector<std::string>> boards;
     std::printf("level  moves   explored  dead-ends doors chars blocks holes  solution uses\n");
     for (size_t i = 0; i < levels.size(); ++i) {
         std::string error, file = levlib_dir + "/QLEV" + std::to_string(i + 1) + ".CMD";
-        facts.push_back(measure_level(levels[i], file, error));
+        facts.push_back(measure_level(levels[i], file, with_dead_ends, error));
         boards.emplace_back();
         board_rows(levels[i], boards.back(), error);
         if (!error.empty()) std::printf("level %zu: %s\n", i + 1, error.c_str());
@@ -226,7 +245,9 @@ int run_measures(const std::vector<DrawnLevel>& levels, const std::string& levli
     print_overlaps(overlaps);
     bool ok = true;
     std::printf("\n");
-    for (const GoalCheck& g : check_goals(facts, thirds, overlaps)) {
+    std::vector<GoalCheck> goals = check_goals(facts, thirds, overlaps);
+    if (with_dead_ends) goals.push_back(check_dead_ends(facts));
+    for (const GoalCheck& g : goals) {
         std::printf("%s %s\n", g.holds ? "holds: " : "FAILS: ", g.goal.c_str());
         ok = ok && g.holds;
     }

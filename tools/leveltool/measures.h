@@ -34,8 +34,9 @@ struct LevelFacts {
     int doors = 0, characters = 0, blocks = 0, holes = 0; // from the drawing
     bool solved = false;
     int moves = -1;
-    std::uint64_t explored = 0;  // positions the solver stored to prove it
-    std::int64_t dead_ends = -1; // reachable positions that cannot be finished, -1 unknown
+    std::uint64_t explored = 0;           // positions the solver stored to prove it
+    std::int64_t dead_ends = -1;          // reachable positions that cannot be finished, -1 unknown
+    std::int64_t recorded_dead_ends = -1; // as the library records them, -1 when not
     bool turns_door = false, pushes_block = false, fills_hole = false;
 };
 
@@ -76,6 +77,13 @@ std::vector<GoalCheck> check_goals(const std::vector<LevelFacts>& levels,
                                    const std::vector<ThirdSummary>& thirds,
                                    const std::vector<OverlapPair>& overlaps);
 
+// With dead ends counted: every level has them counted and recorded alike.
+GoalCheck check_dead_ends(const std::vector<LevelFacts>& levels);
+
 // Solves every level file of the library, prints the table of measures and
 // the goals; the result is 0 when every level is solved and every goal holds.
-int run_measures(const std::vector<DrawnLevel>& levels, const std::string& levlib_dir);
+// Counting dead ends visits every reachable position of every level, which
+// takes minutes, so it is asked for separately; otherwise the table shows
+// the recorded counts.
+int run_measures(const std::vector<DrawnLevel>& levels, const std::string& levlib_dir,
+                 bool with_dead_ends);
