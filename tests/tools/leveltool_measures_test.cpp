@@ -120,6 +120,18 @@ TEST(Measures, ThirdsTakeTheRemainderLateAndCountWhatTheyHold) {
     EXPECT_EQ(t[2].combining_everything, 1);
 }
 
+TEST(Measures, MedianDeadEndsOfAThirdPreferCountsToRecordsAndSkipTheUnknown) {
+    std::vector<LevelFacts> levels(6);
+    levels[0].dead_ends = 4, levels[0].recorded_dead_ends = 99; // counted wins
+    levels[1].recorded_dead_ends = 8;                           // recorded only
+    levels[2].dead_ends = 10; // the middle third: one known, one unknown
+    levels[4].recorded_dead_ends = 1, levels[5].dead_ends = 3;
+    std::vector<ThirdSummary> t = summarise_thirds(levels);
+    EXPECT_DOUBLE_EQ(t[0].median_dead_ends, 6);
+    EXPECT_DOUBLE_EQ(t[1].median_dead_ends, 10);
+    EXPECT_DOUBLE_EQ(t[2].median_dead_ends, 2);
+}
+
 struct CombineCase {
     const char* what;
     bool door, push, fill;

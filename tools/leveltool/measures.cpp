@@ -73,11 +73,12 @@ void print_level(int number, const DrawnLevel& level, const LevelFacts& f) {
 }
 
 void print_thirds(const std::vector<ThirdSummary>& thirds) {
-    std::printf("\nthird   levels  doors  2-3 characters  everything  median explored\n");
+    std::printf("\nthird   levels  doors  2-3 characters  everything  median explored  "
+                "median dead ends\n");
     for (const ThirdSummary& t : thirds)
-        std::printf("%2d-%-3d  %6d  %5d  %14d  %10d  %15.0f\n", t.first, t.last, t.levels,
+        std::printf("%2d-%-3d  %6d  %5d  %14d  %10d  %15.0f  %16.0f\n", t.first, t.last, t.levels,
                     t.with_doors, t.with_two_or_three_characters, t.combining_everything,
-                    t.median_explored);
+                    t.median_explored, t.median_dead_ends);
 }
 
 void print_overlaps(const std::vector<OverlapPair>& overlaps) {
@@ -183,7 +184,7 @@ std::vector<ThirdSummary> summarise_thirds(const std::vector<LevelFacts>& levels
         size_t first = t * n / 3, last = (t + 1) * n / 3;
         ThirdSummary s;
         s.first = static_cast<int>(first) + 1, s.last = static_cast<int>(last);
-        std::vector<std::uint64_t> explored;
+        std::vector<std::uint64_t> explored, dead;
         for (size_t i = first; i < last; ++i) {
             const LevelFacts& f = levels[i];
             ++s.levels;
@@ -191,8 +192,11 @@ std::vector<ThirdSummary> summarise_thirds(const std::vector<LevelFacts>& levels
             s.with_two_or_three_characters += f.characters == 2 || f.characters == 3;
             s.combining_everything += combines_everything(f);
             explored.push_back(f.explored);
+            std::int64_t known = f.dead_ends >= 0 ? f.dead_ends : f.recorded_dead_ends;
+            if (known >= 0) dead.push_back(static_cast<std::uint64_t>(known));
         }
         s.median_explored = median(explored);
+        s.median_dead_ends = median(dead);
         thirds.push_back(s);
     }
     return thirds;

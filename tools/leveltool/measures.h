@@ -59,6 +59,8 @@ struct ThirdSummary {
     int with_two_or_three_characters = 0;
     int combining_everything = 0;
     double median_explored = 0;
+    // Of the levels whose dead ends are known (counted, else recorded).
+    double median_dead_ends = 0;
 };
 
 // The library cut into three consecutive parts of (nearly) equal size; the
