@@ -149,10 +149,12 @@ std::size_t StateTable::find_slot(const std::uint64_t* key, std::uint64_t h) con
     }
 }
 
-bool StateTable::insert(const std::uint64_t* key, std::uint32_t parent, std::uint8_t step) {
+std::uint32_t StateTable::find_or_insert(const std::uint64_t* key, std::uint32_t parent,
+                                         std::uint8_t step, bool& fresh) {
     std::uint64_t h = hash(key);
     std::size_t s = find_slot(key, h);
-    if (slots_[s] != 0) return false;
+    fresh = slots_[s] == 0;
+    if (!fresh) return static_cast<std::uint32_t>(slots_[s]) - 1;
     std::uint32_t index = size();
     keys_.insert(keys_.end(), key, key + words_);
     parents_.push_back(parent);
@@ -160,7 +162,7 @@ bool StateTable::insert(const std::uint64_t* key, std::uint32_t parent, std::uin
     slots_[s] = (h >> 32) << 32 | (static_cast<std::uint64_t>(index) + 1);
     // Kept at most half full so that probe runs stay short.
     if (static_cast<std::size_t>(size()) * 2 > slots_.size()) grow();
-    return true;
+    return index;
 }
 
 void StateTable::grow() {

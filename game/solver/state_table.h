@@ -58,7 +58,14 @@ class StateTable {
     std::uint8_t step(std::uint32_t index) const { return steps_[index]; }
 
     // Adds the key unless it is known; true when it was new.
-    bool insert(const std::uint64_t* key, std::uint32_t parent, std::uint8_t step);
+    bool insert(const std::uint64_t* key, std::uint32_t parent, std::uint8_t step) {
+        bool fresh = false;
+        find_or_insert(key, parent, step, fresh);
+        return fresh;
+    }
+    // The index of the key, which is added (fresh set) unless it is known.
+    std::uint32_t find_or_insert(const std::uint64_t* key, std::uint32_t parent, std::uint8_t step,
+                                 bool& fresh);
 
   private:
     std::uint64_t hash(const std::uint64_t* key) const;

@@ -148,36 +148,6 @@ int reference_fewest_moves(const BoardState& start) {
     return -1;
 }
 
-// A 7 x 6 room (inside a wall border) with random walls, holes, blocks, a
-// door, two characters and an exit.
-std::string random_room(std::mt19937& random) {
-    const int w = 9, h = 8;
-    std::vector<std::string> rows(h, std::string(w, '#'));
-    std::uniform_int_distribution<int> kind(0, 19), cx(1, w - 2), cy(1, h - 2);
-    for (int y = 1; y < h - 1; ++y)
-        for (int x = 1; x < w - 1; ++x) {
-            int k = kind(random);
-            rows[y][x] = k < 11 ? '.' : k < 14 ? '#' : k < 17 ? '~' : 'B';
-        }
-    // A door with an arm above its pivot, well inside the room.
-    std::uniform_int_distribution<int> dx(2, w - 3), dy(2, h - 3);
-    int px = dx(random), py = dy(random);
-    rows[py][px] = '+';
-    rows[py - 1][px] = '|';
-    for (char c : {'1', '2', 'E'}) {
-        int x, y;
-        do {
-            x = cx(random), y = cy(random);
-        } while (rows[y][x] == '+' || rows[y][x] == '|' || rows[y][x] == '1' || rows[y][x] == '2' ||
-                 rows[y][x] == 'E');
-        rows[y][x] = c;
-    }
-    std::string picture;
-    for (const std::string& row : rows)
-        picture += (picture.empty() ? "" : "/") + row;
-    return picture;
-}
-
 } // namespace
 
 TEST(SolverSearch, AgreesWithAPlainSearchOnRandomRooms) {
