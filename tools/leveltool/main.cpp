@@ -6,7 +6,7 @@
 //   cropstack-leveltool --measures SOURCE LEVLIB_DIR     solve every level and print the
 //       library's measures (measures.h defines them); fail when a target is missed
 //   cropstack-leveltool --measures --dead-ends SOURCE LEVLIB_DIR   also count every level's
-//       dead ends (minutes) and fail when one differs from its "deadends" line
+//       dead ends with the solver and fail when one differs from its "deadends" line
 //
 // Every level file is also loaded through the game's own loader and compared
 // with its drawing, so a drawing the game would refuse or read differently is

@@ -2,8 +2,6 @@
 // per third, solver effort, dead ends) and the targets they are held to.
 #include "tools/leveltool/measures.h"
 
-#include "tools/leveltool/measures_dead_ends.h"
-
 #include "game/rules/board.h"
 #include "game/solver/solver.h"
 
@@ -105,8 +103,11 @@ LevelFacts measure_level(const DrawnLevel& level, const std::string& file, bool 
     f.moves = r.moves;
     note_solution_uses(board, r.solution, f);
     if (!dead_ends) return f;
-    DeadEndCount dead = count_dead_ends(board, kMaxDeadEndPositions);
-    if (dead.complete) f.dead_ends = static_cast<std::int64_t>(dead.dead_ends);
+    solver::SolveLimits limits;
+    limits.max_states = kMaxDeadEndPositions;
+    solver::DeadEndCount dead = solver::count_dead_ends(board, limits);
+    if (dead.outcome == solver::SolveOutcome::kSolved)
+        f.dead_ends = static_cast<std::int64_t>(dead.dead_ends);
     return f;
 }
 

@@ -84,8 +84,8 @@ GoalCheck check_dead_ends(const std::vector<LevelFacts>& levels);
 
 // Solves every level file of the library, prints the table of measures and
 // the goals; the result is 0 when every level is solved and every goal holds.
-// Counting dead ends visits every reachable position of every level, which
-// takes minutes, so it is asked for separately; otherwise the table shows
-// the recorded counts.
+// Counting dead ends visits every reachable position of every level, several
+// times the work of solving, so it is asked for separately; otherwise the
+// table shows the recorded counts.
 int run_measures(const std::vector<DrawnLevel>& levels, const std::string& levlib_dir,
                  bool with_dead_ends);
