@@ -19,14 +19,6 @@ constexpr int kArmDx[4] = {0, 1, 0, -1}, kArmDy[4] = {-1, 0, 1, 0};
 constexpr int kCwDx[4] = {-1, 1, 1, -1}, kCwDy[4] = {-1, -1, 1, 1};
 constexpr int kCcwDx[4] = {1, 1, -1, -1}, kCcwDy[4] = {-1, 1, 1, -1};
 
-int cell(double position) {
-    return static_cast<int>(position);
-}
-
-int count(const auto& array) {
-    return static_cast<int>(rt_bounds(array, 0));
-}
-
 int at(int x, int y) {
     return x + kBoardWidth * y;
 }

@@ -6,10 +6,6 @@ namespace solver {
 
 namespace {
 
-int count(const auto& array) {
-    return static_cast<int>(rt_bounds(array, 0));
-}
-
 bool same_mover(const Mover& a, const Mover& b) {
     return a.x == b.x && a.y == b.y && a.height == b.height && a.angle == b.angle &&
            a.pending_dx == b.pending_dx && a.pending_dy == b.pending_dy &&

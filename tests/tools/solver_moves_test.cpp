@@ -98,9 +98,14 @@ TEST(SolverMoves, AgreeWithTheRulesInRoomsBuiltForTheirCorners) {
 
 namespace {
 
+// A level file's coordinate letter: 'A' for 0.
+char letter(int n) {
+    return static_cast<char>('A' + n);
+}
+
 // A 2 x 1 or 1 x 2 block on two floor cells, in the level file's letters.
 std::string wide_block(const std::string& picture, std::mt19937& random) {
-    std::vector<std::string> rows = picture_rows(picture);
+    std::vector<std::string> rows = level_picture_rows(picture);
     std::uniform_int_distribution<int> pick(0, 1 << 20);
     for (int tries = 0; tries < 40; ++tries) {
         int y = 1 + pick(random) % (static_cast<int>(rows.size()) - 2);
