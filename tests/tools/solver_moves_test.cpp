@@ -81,8 +81,8 @@ const char* const kCornerRooms[] = {
     "########/#1.|..E#/#2-+...#/#3.....#/########",
     // Blocks into holes, a hole beside the exit, a block against a door.
     "#########/#1B~..~E#/#.B.|B..#/#..-+-..#/#~~.|..2#/#########",
-    // Two doors whose arms reach the same cell.
-    "#########/#1......#/#.-+-+-.#/#...|...#/#.....E.#/#########",
+    // Two doors whose arms can turn into the same cell between them.
+    "#########/#1......#/#.-+.+-.#/#..|.|..#/#.....E.#/#########",
 };
 
 } // namespace
