@@ -106,6 +106,10 @@ struct Variant {
     bool small_capacities; // pools and open lists that may run out
 };
 
+void PrintTo(const Variant& v, std::ostream* out) {
+    *out << v.name;
+}
+
 class SamePaths : public testing::TestWithParam<Variant> {};
 
 // Every weight and diagonal setting on each grid, through the planner class.
