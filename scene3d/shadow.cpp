@@ -97,22 +97,24 @@ bool light_in_object_space(const float object[16], float light[4]) {
     return true;
 }
 
-// Volumes draw untextured and unlit; the caller's state comes back afterwards.
+// Volumes draw untextured and unlit, with culling on and clockwise front
+// faces, the winding their quads and caps are emitted in. The caller's
+// enables and winding come back afterwards from the attribute stack, which
+// reads nothing back from the GL.
 class VolumeState {
   public:
     VolumeState()
         : r_(renderer()), slot_(r_.bound_slot), second_(r_.bound_second_slot),
-          mip_(r_.bound_use_mip), table_(r_.bound_name_table), lighting_(glIsEnabled(GL_LIGHTING)),
-          culling_(glIsEnabled(GL_CULL_FACE)) {
+          mip_(r_.bound_use_mip), table_(r_.bound_name_table) {
+        glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT);
         r_.BindSlotTextures(-1, -1, 0);
         glDisable(GL_LIGHTING);
         glEnable(GL_CULL_FACE);
+        glFrontFace(GL_CW);
         glStencilFunc(GL_ALWAYS, 0, ~0u);
     }
     ~VolumeState() {
-        glCullFace(GL_BACK);
-        if (!culling_) glDisable(GL_CULL_FACE);
-        if (lighting_) glEnable(GL_LIGHTING);
+        glPopAttrib();
         r_.BindSlotTextures(slot_, second_, mip_, table_);
     }
 
@@ -120,7 +122,6 @@ class VolumeState {
     ZiriZUDoriravu& r_;
     int slot_, second_, mip_;
     const std::uint32_t* table_;
-    GLboolean lighting_, culling_;
 };
 
 } // namespace
