@@ -17,6 +17,7 @@ void MeshObject::Clear() {
     v.clear();
     palette.clear();
     edge_table.clear();
+    shadow_volume = ShadowVolume{};
     normals_valid = false;
     triangles_built = false;
     texture_a = texture_b = 0;
@@ -32,6 +33,7 @@ void MeshObjectX::BuildTriangles() {
         });
     }
     edge_table.clear();
+    shadow_volume = ShadowVolume{};
     triangles_built = true;
 }
 
