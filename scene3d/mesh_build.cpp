@@ -18,6 +18,7 @@ void MeshObject::Clear() {
     palette.clear();
     edge_table.clear();
     shadow_volume = ShadowVolume{};
+    buffered_frame = -1;
     normals_valid = false;
     triangles_built = false;
     texture_a = texture_b = 0;
@@ -34,6 +35,7 @@ void MeshObjectX::BuildTriangles() {
     }
     edge_table.clear();
     shadow_volume = ShadowVolume{};
+    buffered_frame = -1;
     triangles_built = true;
 }
 
