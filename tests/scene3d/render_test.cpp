@@ -432,12 +432,18 @@ TEST_F(SceneRender, KeyFramesAreClampedAndBlended) {
         float t;
         double x; // centre of the quad drawn
     } cases[] = {
-        {0, 0, 0, -2},   {1, 1, 0, 2},    {9, 9, 0, 2},
-        {-4, -4, 0, -2},                                      // clamped to the range
-        {0, 1, 0.5f, 0}, {0, 1, 1.5f, 0}, {0, 1, -0.25f, -1}, // |t mod 1|
+        {0, 0, 0, -2},
+        {1, 1, 0, 2},
+        {9, 9, 0, 2},
+        {-4, -4, 0, -2}, // clamped to the range
+        {0, 1, 0.5f, 0},
+        {0, 1, 1.5f, 0},
+        {0, 1, -0.25f, -1}, // |t mod 1|
         // A stored frame drawn again after a blend went through the same
         // vertex buffer, and after the other stored frame.
-        {0, 0, 0, -2},   {1, 1, 0, 2},    {0, 0, 0, -2},
+        {0, 0, 0, -2},
+        {1, 1, 0, 2},
+        {0, 0, 0, -2},
     };
     for (const auto& c : cases) {
         SetUp();
