@@ -111,6 +111,7 @@ class ZiriZUDoriravu {
     int EnterFullScreen(); // 1 on success; 0 after falling back to a window
     int EnterWindowed();   // always 1
     double Now() const;    // ms, high-resolution counter when available
+    void SleepUntil(double ms, double now) const;
 
     // -- sprites and 2D drawing
     std::vector<SpriteSlot> slots; // kSpriteSlotCount entries

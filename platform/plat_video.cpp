@@ -6,10 +6,12 @@
 
 #include <SDL.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <thread>
+#include <time.h>
 #include <vector>
 
 namespace {
@@ -226,6 +228,10 @@ void plat_video_beep() {
 
 // ---------------------------------------------------------------- clock
 
+// The counter is the monotonic clock in nanoseconds, the clock that
+// plat_sleep_until can wait for to the deadline.
+constexpr std::uint64_t kCounterFrequency = 1000000000u;
+
 std::uint64_t plat_perf_counter() {
     if (g_test_clock.on) {
         ++g_test_clock.reads;
@@ -233,11 +239,31 @@ std::uint64_t plat_perf_counter() {
         g_test_clock.now_ms += g_test_clock.read_step_ms;
         return static_cast<std::uint64_t>(now * 1000.0 + 0.5);
     }
-    return SDL_GetPerformanceCounter();
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * kCounterFrequency +
+           static_cast<std::uint64_t>(now.tv_nsec);
 }
 
 std::uint64_t plat_perf_frequency() {
-    return g_test_clock.on ? 1000000u : SDL_GetPerformanceFrequency();
+    return g_test_clock.on ? 1000000u : kCounterFrequency;
+}
+
+// An absolute deadline does not drift by the time spent before the call,
+// and the kernel wakes the thread within its timer slack of it.
+void plat_sleep_until(std::uint64_t deadline) {
+    if (g_test_clock.on) {
+        double target_ms = static_cast<double>(deadline) / 1000.0;
+        if (target_ms <= g_test_clock.now_ms) return;
+        g_test_clock.slept_ms += target_ms - g_test_clock.now_ms;
+        g_test_clock.now_ms = target_ms;
+        return;
+    }
+    timespec until{};
+    until.tv_sec = static_cast<time_t>(deadline / kCounterFrequency);
+    until.tv_nsec = static_cast<long>(deadline % kCounterFrequency);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+    }
 }
 
 std::uint32_t plat_ticks_ms() {

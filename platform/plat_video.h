@@ -49,9 +49,12 @@ std::uint64_t plat_perf_frequency();
 std::uint32_t plat_ticks_ms();
 // Sleeps about `ms` milliseconds (no-op for ms <= 0).
 void plat_sleep_ms(double ms);
+// Sleeps until the counter reaches `deadline` (at once when it has), with
+// the precision of the system's timers: a fraction of a millisecond.
+void plat_sleep_until(std::uint64_t deadline);
 
 // Test clock: while on, the counter reads the test time (frequency 1e6),
-// plat_sleep_ms advances it instead of sleeping, and every counter read
+// plat_sleep_ms and plat_sleep_until advance it instead of sleeping, and every counter read
 // advances it by `read_step_ms` so busy waits end.
 void plat_test_clock_enable(bool on, double start_ms = 0.0, double read_step_ms = 0.01);
 bool plat_test_clock_enabled();
