@@ -31,16 +31,25 @@ struct RulesDevices {
 const RulesDevices& rules_devices();
 // Installs devices; a null member keeps reading 0 (or stays silent).
 void set_rules_devices(const RulesDevices& devices);
+// From now on this thread reads every control as 0 and plays nothing: for a
+// helper thread that runs the rules on a copy of a board while the main
+// thread owns the devices.
+void quiet_rules_devices_on_this_thread();
 
 // ---------------------------------------------------------------- control mapping
 
-// A player's seven binding codes (keys "1value" to "7value" of the player's
-// "keyconfig" section: up, down, left, right, next character, undo, restart)
-// and the action that fired last for this player (0 when none).
+// A player's binding codes (keys "1value" to "9value" of the player's
+// "keyconfig" section: up, down, left, right, next character, undo, restart,
+// hint, redo) and the action that fired last for this player (0 when none).
+inline constexpr int kBindingCount = 9;
 struct PlayerControls {
-    RtString bindings[7];
+    RtString bindings[kBindingCount];
     double last_action = 0;
 };
+
+// The two help actions after the seven of play; both are commands like undo.
+inline constexpr double kActionHint = 8;
+inline constexpr double kActionRedo = 9;
 
 // Every key (index 1..255; 0 stays 0) and every joystick control
 // (joysticks x 48, dead zone 0.4) at one moment.
@@ -58,10 +67,10 @@ double EvalBinding(const RtString& code);
 // Control 0..11 axes (by side, beyond the dead zone), 12..15 hat sides,
 // 16.. buttons 0.. of the joystick.
 double JoyControlValue(double joystick, double control, double dead_zone);
-// 1 when the action (1..7) fires for these controls, with the repeat option
+// 1 when the action (1..9) fires for these controls, with the repeat option
 // and the once-per-press rule; updates controls.last_action.
 double ActionPressed(PlayerControls& controls, double action);
-// Reads the seven bindings of player p (1, 2, ...) from section "keyconfig<p>"
+// Reads the nine bindings of player p (1, 2, ...) from section "keyconfig<p>"
 // of the open settings store; last action starts at 0.
 void LoadPlayerControls(PlayerControls& controls, double player);
 void TakeInputSnapshot(InputSnapshot& snapshot);
@@ -140,6 +149,9 @@ struct BoardState {
     double current_character = 0;
     double level_number = 0;
     RtArray<BoardSnapshot> undo_stack;
+    // The positions undo stepped back from, newest last, at rest; redo steps
+    // forward along them until a new move clears them.
+    RtArray<BoardSnapshot> redo_stack;
     // 0 makes the rules skip undo snapshots (search tools that keep their own
     // history); the game leaves it at 1.
     double record_undo = 1;
@@ -165,7 +177,15 @@ void advance_mover(Mover& mover, double step);
 // Index of the first block at height 0 covering cell (x, y), else 0.
 double find_block(const BoardState& board, double x, double y);
 void push_snapshot(BoardState& board);
+// Back to the newest undo snapshot; the position left behind goes onto the
+// redo stack.
 void undo_last(BoardState& board);
+// Forward to the newest redo position, keeping the one left behind on the
+// undo stack as a move would; nothing when there is none.
+void redo_last(BoardState& board);
+// Puts every block, door and character where its pending movement ends, at
+// rest, without playing the sounds the animation would.
+void settle_board(BoardState& board);
 
 // Makes `to` the same position as `from`: everything the rules change (lists,
 // grids, exit, fade timer, current character, level number), but neither the
@@ -189,7 +209,8 @@ void input_step(BoardState& board);
 // The step itself for a direction given directly (dx, dy each -1, 0 or 1;
 // horizontal wins). Returns 1 when the board changed (something started to
 // move or a character left through the exit), else 0. A board whose fade
-// timer is positive (level complete or restarting) takes no steps.
+// timer is positive (level complete or restarting) takes no steps. An
+// accepted step is a new move: it clears the redo stack.
 double step_character(BoardState& board, double dx, double dy);
 // 1 if the block starts to move one cell by (dx, dy), else 0.
 double try_push_block(BoardState& board, double block, double dx, double dy);
@@ -197,7 +218,7 @@ double try_push_block(BoardState& board, double block, double dx, double dy);
 void try_turn_door(BoardState& board, double ax, double ay, double fx, double fy);
 // Control passes to the next character, wrapping round (nothing without characters).
 void next_character(BoardState& board);
-// Next character, undo and restart, in that order.
+// Next character, undo, restart and redo, in that order.
 void button_step(BoardState& board);
 
 // ---------------------------------------------------------------- level library

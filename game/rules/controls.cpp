@@ -1,4 +1,4 @@
-// controls.cpp: binding codes, the seven player actions with their repeat
+// controls.cpp: binding codes, the nine player actions with their repeat
 // rule, and the input snapshots the settings menu uses to learn a new binding.
 #include "game/rules/board.h"
 
@@ -10,19 +10,20 @@ namespace {
 constexpr int kControlsPerJoystick = 48;
 constexpr int kKeyCount = 256;
 
-// Per action (1..7): which binding it reads (0-based) and whether it is a
+// Per action (1..9): which binding it reads (0-based) and whether it is a
 // movement action (fires above half a deflection) or a command (any value).
 struct ActionBinding {
     int binding;
     bool movement;
 };
-constexpr ActionBinding kActions[8] = {
+constexpr ActionBinding kActions[kBindingCount + 1] = {
     {0, false},                                    // no action 0
     {2, true},  {3, true},  {0, true},  {1, true}, // left, right, up, down
     {5, false}, {4, false}, {6, false},            // undo, next, restart
+    {7, false}, {8, false},                        // hint, redo
 };
 // The order in which ActionPressed evaluates the bindings.
-constexpr int kEvalOrder[7] = {1, 2, 3, 4, 5, 6, 7};
+constexpr int kEvalOrder[kBindingCount] = {1, 2, 3, 4, 5, 6, 7, 8, 9};
 
 // A key of a snapshot, reading 0 from a snapshot that was never taken.
 double snapshot_key(const RtArray<double>& keys, int k) {
@@ -84,7 +85,7 @@ double ActionPressed(PlayerControls& controls, double action) {
 
 void LoadPlayerControls(PlayerControls& controls, double player) {
     RtString section = RtString("keyconfig") + RtString(static_cast<int>(player));
-    for (int i = 0; i < 7; ++i)
+    for (int i = 0; i < kBindingCount; ++i)
         controls.bindings[i] = ini_get(section, RtString(i + 1) + "value");
     controls.last_action = 0;
 }

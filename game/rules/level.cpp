@@ -274,6 +274,7 @@ void commit(BoardState& board, const DecodedLevel& level) {
     rt_index(follow, 2) = first.y + 5;
     board.current_character = 0;
     rt_dim(board.undo_stack, 0);
+    rt_dim(board.redo_stack, 0);
 }
 
 double refuse(const RtString& file, const std::string& reason, RtString* out) {

@@ -139,6 +139,8 @@ bool new_arms_fit(const BoardState& board, const double* arms, bool clockwise, i
     return true;
 }
 
+double take_step(BoardState& board, double dx, double dy);
+
 } // namespace
 
 void input_step(BoardState& board) {
@@ -154,6 +156,16 @@ void input_step(BoardState& board) {
 }
 
 double step_character(BoardState& board, double dx, double dy) {
+    double moved = take_step(board, dx, dy);
+    // Search tools step millions of times with an empty redo stack.
+    if (moved != 0 && rt_bounds(board.redo_stack, 0) != 0) rt_dim(board.redo_stack, 0);
+    return moved;
+}
+
+namespace {
+
+// The step itself; step_character adds what a new move means for redo.
+double take_step(BoardState& board, double dx, double dy) {
     // A completed level takes no more steps while its iris closes.
     if (count(board.characters) == 0 || board.fade_timer > 0) return 0;
     if (dx != 0) dy = 0;
@@ -186,6 +198,8 @@ double step_character(BoardState& board, double dx, double dy) {
     }
     return 1;
 }
+
+} // namespace
 
 double try_push_block(BoardState& board, double block, double dx, double dy) {
     BoxRecord& b = rt_index(board.blocks, cell(block));
@@ -269,4 +283,5 @@ void button_step(BoardState& board) {
         board.level_number -= 1;
         board.fade_timer = 0.00001;
     }
+    if (ActionPressed(board.controls, kActionRedo) != 0) redo_last(board);
 }

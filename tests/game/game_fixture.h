@@ -20,6 +20,7 @@ namespace game_test {
 // Scan codes the test players use.
 inline constexpr int kUp = 200, kDown = 208, kLeft = 203, kRight = 205;
 inline constexpr int kNext = 49 /* N */, kUndo = 22 /* U */, kRestart = 19 /* R */;
+inline constexpr int kHint = 35 /* H */, kRedo = 21 /* Y */;
 
 // A directory of its own for each test program run, removed at exit. Every
 // level file gets a new number: the line-file cache keeps the last file it
