@@ -48,6 +48,7 @@ struct PlayState {
     int count = 0;
     double previous_ms = 0;
     bool quit = false;
+    PlayHints hints;
 };
 
 enum class FadeResult { kPlaying, kEnd };
@@ -81,6 +82,7 @@ FadeResult board_frame(PlayState& play, int index, double dt) {
     if (board.fade_timer <= 0) input_step(board);
     advance_board(board, dt / kMsPerCell);
     button_step(board);
+    play.hints.step(board, index);
     if (KeyDown(kKeyEscape) != 0 && board.fade_timer <= 0) {
         play.quit = true;
         board.fade_timer = 0.000001;
@@ -89,6 +91,15 @@ FadeResult board_frame(PlayState& play, int index, double dt) {
     End3D();
     enter_board_frame(play.count, index);
     return fade_step(play, board, index, dt);
+}
+
+// Each board's hint line over the frame overlay, in the board's frame.
+void draw_hints(PlayState& play) {
+    for (int i = 0; i < play.count; ++i) {
+        enter_board_frame(play.count, i);
+        play.hints.draw(rt_index(play.boards, i), i);
+    }
+    SetViewport2D(0, 0, 0, 0);
 }
 
 // Board 0 plays from level 1 with floor model 0, board 1 from level 5 with
@@ -130,6 +141,7 @@ double play_game(double player_count) {
             if (board_frame(play, i, dt) == FadeResult::kEnd) return 0;
         End3D();
         StretchSprite(kOverlaySprite, 0, 0, g.screen_width, g.screen_height);
+        draw_hints(play);
         if (g_observer) g_observer(play.boards);
         ShowScreen();
     }
