@@ -26,6 +26,7 @@ struct BoardView {
     bool moving = false;
     double current = 0;
     std::vector<double> xs, ys; // characters still on the board
+    std::string hint;           // the hint line shown, empty for none
 };
 
 // What the last frame was.

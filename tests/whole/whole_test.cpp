@@ -77,6 +77,18 @@ TEST(WholeProgram, TwoBoardsAdvanceApartAndOneEscapeEndsBoth) {
     expect_screenshot("play-two");
 }
 
+// Level 1 played by pressing the hint key before each move and then the key
+// it names takes the fewest moves; the hint is photographed on the way.
+TEST(WholeProgram, HintsLeadThroughALevelInTheFewestMoves) {
+    const RunDir run = make_run_dir(test_name());
+    EXPECT_EXIT(exec_scenario(run, "hints-finish-level-one"), ExitedWithCode(0),
+                AllOf(HasSubstr("level 1 finished by following the hints in the fewest moves"),
+                      HasSubstr("back at the title screen"),
+                      HasSubstr("whole: ended after the last step")));
+    expect_settings(run);
+    expect_screenshot("play-hint");
+}
+
 // The level after the last one and a level file the loader refuses both lead
 // back to the title with a log entry, and the program still ends normally.
 TEST(WholeProgram, LevelsThatCannotStartLeadBackToTheTitle) {
