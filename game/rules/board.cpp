@@ -132,6 +132,7 @@ void push_snapshot(BoardState& board) {
     rt_array_assign(snap.doors, board.doors);
     rt_array_assign(snap.characters, board.characters);
     rt_array_assign(snap.terrain, board.terrain);
+    snap.moves = board.moves;
 }
 
 void undo_last(BoardState& board) {
@@ -142,6 +143,9 @@ void undo_last(BoardState& board) {
     rt_array_assign(board.doors, snap.doors);
     rt_array_assign(board.characters, snap.characters);
     rt_array_assign(board.terrain, snap.terrain);
+    // Back to the count before the step undone: one less when undo follows
+    // the push or turn at once, and without the walks the undo also took away.
+    board.moves = snap.moves;
     for (int i = 0; i < count(board.characters); ++i) {
         Mover& m = rt_index(board.characters, i).m;
         m.pending_dx = m.pending_dy = m.pending_height = 0;
@@ -161,6 +165,7 @@ void copy_board_position(BoardState& to, const BoardState& from) {
     to.fade_timer = from.fade_timer;
     to.current_character = from.current_character;
     to.level_number = from.level_number;
+    to.moves = from.moves;
 }
 
 void advance_board(BoardState& board, double step) {

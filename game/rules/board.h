@@ -123,6 +123,7 @@ struct BoardSnapshot {
     RtArray<DoorRecord> doors;
     RtArray<CharacterRecord> characters;
     RtArray<double> terrain;
+    double moves = 0; // the board's move count when the snapshot was taken
 };
 
 // One player's board. Copyable: a copy is a deep, independent board.
@@ -139,6 +140,7 @@ struct BoardState {
     double floor_slot = 0;     // model slot of this board's floor
     double current_character = 0;
     double level_number = 0;
+    double moves = 0; // accepted steps in this attempt: undo takes one back, redo gives it again
     RtArray<BoardSnapshot> undo_stack;
     // 0 makes the rules skip undo snapshots (search tools that keep their own
     // history); the game leaves it at 1.
@@ -188,8 +190,9 @@ void finish_animations(BoardState& board);
 void input_step(BoardState& board);
 // The step itself for a direction given directly (dx, dy each -1, 0 or 1;
 // horizontal wins). Returns 1 when the board changed (something started to
-// move or a character left through the exit), else 0. A board whose fade
-// timer is positive (level complete or restarting) takes no steps.
+// move or a character left through the exit), else 0; each such step counts
+// one in board.moves. A board whose fade timer is positive (level complete or
+// restarting) takes no steps.
 double step_character(BoardState& board, double dx, double dy);
 // 1 if the block starts to move one cell by (dx, dy), else 0.
 double try_push_block(BoardState& board, double block, double dx, double dy);

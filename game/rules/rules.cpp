@@ -153,7 +153,10 @@ void input_step(BoardState& board) {
     step_character(board, right - left, down - up);
 }
 
-double step_character(BoardState& board, double dx, double dy) {
+namespace {
+
+// The step of step_character without its count: 1 when accepted.
+double take_step(BoardState& board, double dx, double dy) {
     // A completed level takes no more steps while its iris closes.
     if (count(board.characters) == 0 || board.fade_timer > 0) return 0;
     if (dx != 0) dy = 0;
@@ -185,6 +188,14 @@ double step_character(BoardState& board, double dx, double dy) {
         return 0;
     }
     return 1;
+}
+
+} // namespace
+
+double step_character(BoardState& board, double dx, double dy) {
+    double accepted = take_step(board, dx, dy);
+    board.moves += accepted;
+    return accepted;
 }
 
 double try_push_block(BoardState& board, double block, double dx, double dy) {
