@@ -7,9 +7,11 @@
 // in memory; nothing here draws.
 #pragma once
 
+#include "runtime/rtini.h"
 #include "runtime/runtime.h"
 
 #include <string>
+#include <vector>
 
 // ---------------------------------------------------------------- devices
 
@@ -222,6 +224,34 @@ double start_level(BoardState& board);
 // presentation installs it; without one, start_level builds no floor model.
 using FloorMeshBuilder = void (*)(double slot, const RtArray<double>& terrain);
 void set_floor_mesh_builder(FloorMeshBuilder builder);
+
+// What the library says of its levels beyond the level files: each level's
+// name and fewest moves, kept in one settings-format file beside the level
+// files (section "level<n>", keys "name" and "moves"), which the level tool
+// writes. A level without an entry has neither.
+struct LevelInfoEntry {
+    std::string name; // empty: none
+    int fewest = -1;  // -1: unknown
+};
+// dir + "/levels.ini"
+RtString level_info_file_name(const RtString& dir);
+// The file's text for levels 1, 2, ... in order.
+std::string level_info_text(const std::vector<LevelInfoEntry>& levels);
+
+class LevelInfo {
+  public:
+    // Reads the information file of a level directory; a missing or
+    // unreadable file leaves no entries.
+    void load(const RtString& dir);
+    // The level's name, or the empty text.
+    RtString name(double level) const;
+    // The level's fewest moves: a whole number, or -1 when unknown (no entry,
+    // or a value that is not a whole number of moves).
+    double fewest(double level) const;
+
+  private:
+    IniStore store_;
+};
 
 // ---------------------------------------------------------------- key and control names
 
