@@ -59,14 +59,18 @@ void store_position(RtArray<BoardSnapshot>& stack, const BoardState& board) {
     rt_array_assign(snap.doors, board.doors);
     rt_array_assign(snap.characters, board.characters);
     rt_array_assign(snap.terrain, board.terrain);
+    snap.moves = board.moves;
 }
 
-// Takes a stored position back; the characters stand still on arrival.
+// Takes a stored position back with its move count (undo also takes back
+// the walks since the push or turn it undoes); the characters stand still on
+// arrival.
 void restore_position(BoardState& board, const BoardSnapshot& snap) {
     rt_array_assign(board.blocks, snap.blocks);
     rt_array_assign(board.doors, snap.doors);
     rt_array_assign(board.characters, snap.characters);
     rt_array_assign(board.terrain, snap.terrain);
+    board.moves = snap.moves;
     for (int i = 0; i < count(board.characters); ++i) {
         Mover& m = rt_index(board.characters, i).m;
         m.pending_dx = m.pending_dy = m.pending_height = 0;
@@ -211,6 +215,7 @@ void copy_board_position(BoardState& to, const BoardState& from) {
     to.fade_timer = from.fade_timer;
     to.current_character = from.current_character;
     to.level_number = from.level_number;
+    to.moves = from.moves;
 }
 
 void advance_board(BoardState& board, double step) {

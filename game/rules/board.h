@@ -7,9 +7,11 @@
 // in memory; nothing here draws.
 #pragma once
 
+#include "runtime/rtini.h"
 #include "runtime/runtime.h"
 
 #include <string>
+#include <vector>
 
 // ---------------------------------------------------------------- devices
 
@@ -132,6 +134,7 @@ struct BoardSnapshot {
     RtArray<DoorRecord> doors;
     RtArray<CharacterRecord> characters;
     RtArray<double> terrain;
+    double moves = 0; // the board's move count when the snapshot was taken
 };
 
 // One player's board. Copyable: a copy is a deep, independent board.
@@ -148,6 +151,7 @@ struct BoardState {
     double floor_slot = 0;     // model slot of this board's floor
     double current_character = 0;
     double level_number = 0;
+    double moves = 0; // accepted steps in this attempt: undo takes one back, redo gives it again
     RtArray<BoardSnapshot> undo_stack;
     // The positions undo stepped back from, newest last, at rest; redo steps
     // forward along them until a new move clears them.
@@ -208,9 +212,10 @@ void finish_animations(BoardState& board);
 void input_step(BoardState& board);
 // The step itself for a direction given directly (dx, dy each -1, 0 or 1;
 // horizontal wins). Returns 1 when the board changed (something started to
-// move or a character left through the exit), else 0. A board whose fade
-// timer is positive (level complete or restarting) takes no steps. An
-// accepted step is a new move: it clears the redo stack.
+// move or a character left through the exit), else 0; each such step counts
+// one in board.moves. A board whose fade timer is positive (level complete or
+// restarting) takes no steps. An accepted step is a new move: it clears the
+// redo stack.
 double step_character(BoardState& board, double dx, double dy);
 // 1 if the block starts to move one cell by (dx, dy), else 0.
 double try_push_block(BoardState& board, double block, double dx, double dy);
@@ -240,6 +245,34 @@ double start_level(BoardState& board);
 // presentation installs it; without one, start_level builds no floor model.
 using FloorMeshBuilder = void (*)(double slot, const RtArray<double>& terrain);
 void set_floor_mesh_builder(FloorMeshBuilder builder);
+
+// What the library says of its levels beyond the level files: each level's
+// name and fewest moves, kept in one settings-format file beside the level
+// files (section "level<n>", keys "name" and "moves"), which the level tool
+// writes. A level without an entry has neither.
+struct LevelInfoEntry {
+    std::string name; // empty: none
+    int fewest = -1;  // -1: unknown
+};
+// dir + "/levels.ini"
+RtString level_info_file_name(const RtString& dir);
+// The file's text for levels 1, 2, ... in order.
+std::string level_info_text(const std::vector<LevelInfoEntry>& levels);
+
+class LevelInfo {
+  public:
+    // Reads the information file of a level directory; a missing or
+    // unreadable file leaves no entries.
+    void load(const RtString& dir);
+    // The level's name, or the empty text.
+    RtString name(double level) const;
+    // The level's fewest moves: a whole number, or -1 when unknown (no entry,
+    // or a value that is not a whole number of moves).
+    double fewest(double level) const;
+
+  private:
+    IniStore store_;
+};
 
 // ---------------------------------------------------------------- key and control names
 

@@ -273,6 +273,7 @@ void commit(BoardState& board, const DecodedLevel& level) {
     rt_index(follow, 1) = 10;
     rt_index(follow, 2) = first.y + 5;
     board.current_character = 0;
+    board.moves = 0;
     rt_dim(board.undo_stack, 0);
     rt_dim(board.redo_stack, 0);
 }

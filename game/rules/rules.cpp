@@ -139,8 +139,6 @@ bool new_arms_fit(const BoardState& board, const double* arms, bool clockwise, i
     return true;
 }
 
-double take_step(BoardState& board, double dx, double dy);
-
 } // namespace
 
 void input_step(BoardState& board) {
@@ -155,16 +153,9 @@ void input_step(BoardState& board) {
     step_character(board, right - left, down - up);
 }
 
-double step_character(BoardState& board, double dx, double dy) {
-    double moved = take_step(board, dx, dy);
-    // Search tools step millions of times with an empty redo stack.
-    if (moved != 0 && rt_bounds(board.redo_stack, 0) != 0) rt_dim(board.redo_stack, 0);
-    return moved;
-}
-
 namespace {
 
-// The step itself; step_character adds what a new move means for redo.
+// The step of step_character without its count: 1 when accepted.
 double take_step(BoardState& board, double dx, double dy) {
     // A completed level takes no more steps while its iris closes.
     if (count(board.characters) == 0 || board.fade_timer > 0) return 0;
@@ -200,6 +191,15 @@ double take_step(BoardState& board, double dx, double dy) {
 }
 
 } // namespace
+
+double step_character(BoardState& board, double dx, double dy) {
+    double accepted = take_step(board, dx, dy);
+    board.moves += accepted;
+    // A new move ends redo. Search tools step millions of times with an
+    // empty redo stack, which is left as it is.
+    if (accepted != 0 && rt_bounds(board.redo_stack, 0) != 0) rt_dim(board.redo_stack, 0);
+    return accepted;
+}
 
 double try_push_block(BoardState& board, double block, double dx, double dy) {
     BoxRecord& b = rt_index(board.blocks, cell(block));

@@ -82,6 +82,74 @@ struct MenuState {
 };
 MenuState& menu_state();
 
+// ---------------------------------------------------------------- progress and level choice
+
+// The furthest level each board has reached (board 0 and board 1), kept in
+// "cropstack-progress.ini" beside the settings file: section "progress",
+// keys "board1" and "board2".
+struct ProgressRecord {
+    double furthest[2] = {1, 5};
+};
+// Where board 0 and board 1 begin without a record: levels 1 and 5.
+double first_level(int board);
+// The record's file, beside the settings file the game uses.
+RtString progress_file();
+// 1 when the level directory holds a level of that number the loader takes.
+bool playable_level(const RtString& level_dir, double level);
+// The record in the file. A missing or damaged file, or an entry that is not
+// the number of a level the directory can start, gives the board's first
+// level; reading never fails.
+ProgressRecord read_progress(const RtString& file, const RtString& level_dir);
+// Board `board` completed `level`: the record keeps the furthest of what it
+// held and the next level (the level itself when no next one can start),
+// written beside the old file and renamed over it. Returns the new record.
+ProgressRecord record_completion(const RtString& file, const RtString& level_dir, int board,
+                                 double level);
+// The level a board starts at: the chosen level when it is a reached one
+// (1 up to the furthest), else the furthest; a choice of 0 is the furthest.
+double starting_level(const ProgressRecord& record, int board, double choice);
+
+// Menu lines of type "level:<player>" choose where a player's board starts:
+// value 0 the furthest level, n level n. The record and the level names are
+// read again each time the menu opens.
+void refresh_level_choices();
+// The value after `value` for the line's player: 0, 1, 2, ... up to the level
+// before the furthest, then 0 again.
+double next_level_choice(const RtString& type, double value);
+// The bracket text of such a line: "furthest: 12" or "3 Mind the gap", cut
+// to `columns` characters.
+RtString level_choice_label(const RtString& type, double value, int columns);
+
+// ---------------------------------------------------------------- on-screen information
+
+// The level line of a board: its number and, when the library names it, the
+// name ("12 Mind the gap"), cut so that it leaves `columns` characters free.
+RtString board_level_text(const BoardState& board, const LevelInfo& info, int columns);
+// The moves of the attempt and the fewest known: "Moves 3  Fewest 12", or
+// "Moves 3" when the library gives no count.
+RtString board_moves_text(const BoardState& board, const LevelInfo& info);
+// The key legend of a player from the bindings in force, with `prefix`
+// ("P1", "Team 2" or nothing) first, wrapped into lines of `columns`.
+RtArray<RtString> legend_lines(const PlayerControls& controls, const RtString& prefix, int columns);
+// The rectangle of board `index` of `count` on the screen, inside its frame.
+struct InfoArea {
+    double left = 0, top = 0, right = 0, bottom = 0;
+};
+InfoArea info_area(int index, int count);
+// Draws a board's level and moves along the top of its area.
+void draw_board_info(const BoardState& board, const LevelInfo& info, const InfoArea& area);
+// Draws a player's key legend along the bottom of its area.
+void draw_legend(const PlayerControls& controls, const RtString& prefix, const InfoArea& area);
+// "P1" / "P2" with two boards ("Team 1" / "Team 2" for four players), else
+// nothing.
+RtString legend_prefix(int index, int count, double player_count);
+
+// The screen after a board has completed the library's last level: it says
+// so for a few seconds or until a key is pressed.
+void closing_screen(int index, int count, double player_count);
+// Its lines of text.
+RtArray<RtString> closing_lines(int index, int count, double player_count);
+
 // ---------------------------------------------------------------- title, play, entry
 
 // The title screen: the chosen player count, or -1 for Escape.

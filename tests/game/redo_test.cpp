@@ -8,11 +8,11 @@ using namespace game_test;
 
 namespace {
 
-// The whole position: the picture and every mover exactly, so that a block
-// left half-way or a character mid-hop shows.
+// The whole position: the picture, the move count and every mover exactly,
+// so that a block left half-way or a character mid-hop shows.
 std::string position_of(const BoardState& board) {
     std::ostringstream out;
-    out << board_text(board);
+    out << board_text(board) << "moves " << board.moves << '\n';
     auto mover = [&out](const char* what, const Mover& m) {
         out << what << ' ' << m.x << ',' << m.y << ' ' << m.height << ' ' << m.angle << ' '
             << m.pending_dx << ',' << m.pending_dy << ',' << m.pending_height << '\n';
@@ -112,6 +112,24 @@ TEST(Redo, UndoDuringASlideRedoesThePushAtRest) {
     other.press(kRight);
     reference.level_number = board.level_number;
     EXPECT_EQ(position_of(board), position_of(reference));
+}
+
+// Each redo gives back the move its undo took, walks before the push
+// included.
+TEST(Redo, CountsTheMovesItGivesBack) {
+    BoardState board = board_from_picture("#########/#1B.....#/#.......#/#########");
+    Player player(board);
+    // Two pushes, then three walks round under the block.
+    player.presses({kRight, kRight, kDown, kLeft, kUp});
+    ASSERT_EQ(board.moves, 5) << board_text(board);
+    const struct {
+        int key;
+        double moves;
+    } steps[] = {{kUndo, 1}, {kUndo, 0}, {kUndo, 0}, {kRedo, 1}, {kRedo, 5}, {kRedo, 5}};
+    for (const auto& s : steps) {
+        player.press(s.key);
+        EXPECT_EQ(board.moves, s.moves) << (s.key == kUndo ? "undo" : "redo");
+    }
 }
 
 TEST(Redo, HeldRedoKeyStepsOnce) {

@@ -113,6 +113,13 @@ Script play_with_new_key() {
     s.then(menu_ready());
     s.then(menu_choose(cursor, menu_line("root", "button", "1")));
     s.then(boards_at_rest(1));
+    s.then(expect(
+        [](const FrameView& v) {
+            return !v.boards[0].legend.empty() &&
+                   v.boards[0].legend[0].rfind("UP/LEFT/DOWN/J: walk", 0) == 0;
+        },
+        "the legend to name the new Right key"));
+    s.then(say("the legend shows the new key"));
     s.then(remember(0, before));
     s.then("the old Right key", tap(205));
     s.then("a step's time", wait_frames(6));
@@ -175,6 +182,121 @@ Script library_ends() {
     s.then("a log entry for level 5", log_mentions("QLEV5.CMD"), 1000);
     s.then(say("two boards went back to the title"));
     s.then(quit_from_title());
+    return s;
+}
+
+Step on_level(int level) {
+    return expect([level](const FrameView& v) { return v.boards[0].level == level; },
+                  "board 0 on level " + std::to_string(level));
+}
+
+// A game of one player that only looks at the level it starts on.
+Script one_player_starts_on(int level) {
+    int cursor = 0;
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(boards_at_rest(1));
+    s.then(on_level(level));
+    s.then(say("one player starts on level " + std::to_string(level)));
+    s.then(escape_to_title());
+    s.then(quit_from_title());
+    return s;
+}
+
+Script complete_level_one() {
+    int cursor = 0;
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(play_level(1, 0, 1, solution(1)));
+    s.then(boards_at_rest(1));
+    s.then(escape_to_title());
+    s.then(quit_from_title());
+    return s;
+}
+
+Script one_player_continues() {
+    return one_player_starts_on(2);
+}
+
+// Options: the first player's start line stepped once, from the furthest
+// level to level 1.
+Script choose_level_one() {
+    int cursor = 0;
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "dir", "options")));
+    cursor = 0;
+    s.then(menu_choose(cursor, menu_line("options", "level:1", "")));
+    s.then(menu_back(cursor));
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(boards_at_rest(1));
+    s.then(on_level(1));
+    s.then(say("the chosen level 1 is played"));
+    s.then(escape_to_title());
+    s.then(quit_from_title());
+    return s;
+}
+
+Step texts_are(int moves, std::string what) {
+    return expect(
+        [moves](const FrameView& v) {
+            const BoardView& b = v.boards[0];
+            const std::string name = level_name(2);
+            return b.moves == moves && b.level_text == (name.empty() ? "2" : "2 " + name) &&
+                   b.moves_text.rfind("Moves " + std::to_string(moves), 0) == 0;
+        },
+        what);
+}
+
+// The run's record starts the player on level 2, which has a push to undo.
+Script information() {
+    int cursor = 0;
+    const int walks = moves_before_first_undoable(2);
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(boards_at_rest(1));
+    s.then(on_level(2));
+    s.then(texts_are(0, "level 2 with its name and no moves yet"));
+    s.then(shot("info-start"));
+    s.then(play_moves(1, 0, 2, solution(2).substr(0, static_cast<std::size_t>(walks) + 1)));
+    s.then(boards_at_rest(1));
+    s.then(texts_are(walks + 1, "every step counted, the push too"));
+    s.then("undo", tap(binding_key(1, 6)));
+    s.then(boards_at_rest(1));
+    s.then(texts_are(walks, "the push taken back"));
+    s.then(say("moves counted and taken back"));
+    s.then(escape_to_title());
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "dir", "options")));
+    cursor = 0;
+    s.then(menu_choose(cursor, menu_line("options", "toggle:shown", "")));
+    s.then(menu_back(cursor));
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(boards_at_rest(1));
+    s.then(on_level(2));
+    s.then(shot("info-hidden"));
+    s.then(escape_to_title());
+    s.then(quit_from_title());
+    return s;
+}
+
+// The run's library holds level 1 only.
+Script closing_screen() {
+    int cursor = 0;
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(play_moves(1, 0, 1, solution(1)));
+    s.then("the iris closing", until([](const FrameView& v) { return !v.play; }), 3000);
+    s.then("the closing screen's first second", wait_ms(1000));
+    s.then(shot("closing"));
+    s.then("the closing screen still on", wait_ms(500));
+    s.then("a key", tap(kReturn));
+    s.then(menu_ready());
+    s.then(menu_quit(cursor));
     return s;
 }
 
@@ -260,6 +382,11 @@ const std::map<std::string, ScriptMaker>& scenarios() {
         {"two-boards", two_boards},
         {"library-ends", library_ends},
         {"hints-finish-level-one", hints_finish_level_one},
+        {"complete-level-one", complete_level_one},
+        {"one-player-continues", one_player_continues},
+        {"choose-level-one", choose_level_one},
+        {"information", information},
+        {"closing-screen", closing_screen},
     };
     return table;
 }
