@@ -16,7 +16,7 @@ namespace {
 // A search gives up after this long or this many positions (about 60 bytes
 // each): the player gets "no hint" rather than a long wait.
 constexpr double kHintSeconds = 5;
-constexpr std::uint64_t kHintStates = 3'000'000;
+constexpr std::uint64_t kHintStates = 2'000'000;
 
 int count(const auto& array) {
     return static_cast<int>(rt_bounds(array, 0));
