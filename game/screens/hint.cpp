@@ -18,10 +18,6 @@ namespace {
 constexpr double kHintSeconds = 5;
 constexpr std::uint64_t kHintStates = 2'000'000;
 
-int count(const auto& array) {
-    return static_cast<int>(rt_bounds(array, 0));
-}
-
 // Everything a move can change, with movements still under way taken as
 // done. The current character is left out: choosing another character is no
 // move, and the hint names the character it is for.
