@@ -7,6 +7,7 @@
 // in memory; nothing here draws.
 #pragma once
 
+#include "runtime/rtini.h"
 #include "runtime/runtime.h"
 
 #include <string>
@@ -42,11 +43,16 @@ struct RulesDevices {
 const RulesDevices& rules_devices();
 // Installs devices; a null member keeps reading 0 (or stays silent).
 void set_rules_devices(const RulesDevices& devices);
+// From now on this thread reads every control as 0 and plays nothing: for a
+// helper thread that runs the rules on a copy of a board while the main
+// thread owns the devices.
+void quiet_rules_devices_on_this_thread();
 
 // ---------------------------------------------------------------- control mapping
 
-// The seven player actions. Their numbers are the ones the settings and the
-// once-per-press rule use; kNoAction is "none fired yet".
+// The player actions: the seven of play, then the two help commands. Their
+// numbers are the ones the settings and the once-per-press rule use;
+// kNoAction is "none fired yet".
 enum Action : int {
     kNoAction = 0,
     kActionLeft = 1,
@@ -56,13 +62,16 @@ enum Action : int {
     kActionUndo = 5,
     kActionNextCharacter = 6,
     kActionRestart = 7,
+    kActionHint = 8,
+    kActionRedo = 9,
 };
 
-// A player's seven binding codes (keys "1value" to "7value" of the player's
-// "keyconfig" section: up, down, left, right, next character, undo, restart)
-// and the action that fired last for this player.
+// A player's binding codes (keys "1value" to "9value" of the player's
+// "keyconfig" section: up, down, left, right, next character, undo, restart,
+// hint, redo) and the action that fired last for this player.
+inline constexpr int kBindingCount = 9;
 struct PlayerControls {
-    RtString bindings[7];
+    RtString bindings[kBindingCount];
     Action last_action = kNoAction;
 };
 
@@ -85,7 +94,7 @@ double JoyControlValue(double joystick, double control, double dead_zone);
 // 1 when the action fires for these controls, with the repeat option and the
 // once-per-press rule; updates controls.last_action.
 double ActionPressed(PlayerControls& controls, Action action);
-// Reads the seven bindings of player p (1, 2, ...) from section "keyconfig<p>"
+// Reads the nine bindings of player p (1, 2, ...) from section "keyconfig<p>"
 // of the open settings store; last action starts at 0.
 void LoadPlayerControls(PlayerControls& controls, double player);
 void TakeInputSnapshot(InputSnapshot& snapshot);
@@ -154,6 +163,7 @@ struct BoardSnapshot {
     RtArray<DoorRecord> doors;
     RtArray<CharacterRecord> characters;
     RtArray<double> terrain;
+    double moves = 0; // the board's move count when the snapshot was taken
 };
 
 // One player's board. Copyable: a copy is a deep, independent board.
@@ -174,7 +184,11 @@ struct BoardState {
     double camera_follow[3] = {0, 0, 0};
     double current_character = 0;
     double level_number = 0;
+    double moves = 0; // accepted steps in this attempt: undo takes one back, redo gives it again
     RtArray<BoardSnapshot> undo_stack;
+    // The positions undo stepped back from, newest last, at rest; redo steps
+    // forward along them until a new move clears them.
+    RtArray<BoardSnapshot> redo_stack;
     // 0 makes the rules skip undo snapshots (search tools that keep their own
     // history); the game leaves it at 1.
     double record_undo = 1;
@@ -199,7 +213,15 @@ void advance_mover(Mover& mover, double step);
 // Index of the first block at height 0 covering cell (x, y), else 0.
 double find_block(const BoardState& board, double x, double y);
 void push_snapshot(BoardState& board);
+// Back to the newest undo snapshot; the position left behind goes onto the
+// redo stack.
 void undo_last(BoardState& board);
+// Forward to the newest redo position, keeping the one left behind on the
+// undo stack as a move would; nothing when there is none.
+void redo_last(BoardState& board);
+// Puts every block, door and character where its pending movement ends, at
+// rest, without playing the sounds the animation would.
+void settle_board(BoardState& board);
 
 // Makes `to` the same position as `from`: everything the rules change (lists,
 // grids, exit, fade timer, current character, level number), but neither the
@@ -222,8 +244,10 @@ void finish_animations(BoardState& board);
 void input_step(BoardState& board);
 // The step itself for a direction given directly (dx, dy each -1, 0 or 1;
 // horizontal wins). Returns 1 when the board changed (something started to
-// move or a character left through the exit), else 0. A board whose fade
-// timer is positive (level complete or restarting) takes no steps.
+// move or a character left through the exit), else 0; each such step counts
+// one in board.moves. A board whose fade timer is positive (level complete or
+// restarting) takes no steps. An accepted step is a new move: it clears the
+// redo stack.
 double step_character(BoardState& board, double dx, double dy);
 // 1 if the block starts to move one cell by (dx, dy), else 0.
 double try_push_block(BoardState& board, double block, double dx, double dy);
@@ -231,7 +255,7 @@ double try_push_block(BoardState& board, double block, double dx, double dy);
 void try_turn_door(BoardState& board, double ax, double ay, double fx, double fy);
 // Control passes to the next character, wrapping round (nothing without characters).
 void next_character(BoardState& board);
-// Next character, undo and restart, in that order.
+// Next character, undo, restart and redo, in that order.
 void button_step(BoardState& board);
 
 // ---------------------------------------------------------------- level library
@@ -253,6 +277,34 @@ double start_level(BoardState& board);
 // presentation installs it; without one, start_level builds no floor model.
 using FloorMeshBuilder = void (*)(double slot, const RtArray<double>& terrain);
 void set_floor_mesh_builder(FloorMeshBuilder builder);
+
+// What the library says of its levels beyond the level files: each level's
+// name and fewest moves, kept in one settings-format file beside the level
+// files (section "level<n>", keys "name" and "moves"), which the level tool
+// writes. A level without an entry has neither.
+struct LevelInfoEntry {
+    std::string name; // empty: none
+    int fewest = -1;  // -1: unknown
+};
+// dir + "/levels.ini"
+RtString level_info_file_name(const RtString& dir);
+// The file's text for levels 1, 2, ... in order.
+std::string level_info_text(const std::vector<LevelInfoEntry>& levels);
+
+class LevelInfo {
+  public:
+    // Reads the information file of a level directory; a missing or
+    // unreadable file leaves no entries.
+    void load(const RtString& dir);
+    // The level's name, or the empty text.
+    RtString name(double level) const;
+    // The level's fewest moves: a whole number, or -1 when unknown (no entry,
+    // or a value that is not a whole number of moves).
+    double fewest(double level) const;
+
+  private:
+    IniStore store_;
+};
 
 // ---------------------------------------------------------------- level pictures
 

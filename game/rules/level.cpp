@@ -371,7 +371,9 @@ void commit(BoardState& board, const DecodedLevel& level) {
     board.camera_follow[1] = 10;
     board.camera_follow[2] = first.y + 5;
     board.current_character = 0;
+    board.moves = 0;
     rt_dim(board.undo_stack, 0);
+    rt_dim(board.redo_stack, 0);
 }
 
 double refuse(const RtString& file, const std::string& reason, RtString* out) {

@@ -153,7 +153,10 @@ void input_step(BoardState& board) {
     step_character(board, right - left, down - up);
 }
 
-double step_character(BoardState& board, double dx, double dy) {
+namespace {
+
+// The step of step_character without its count: 1 when accepted.
+double take_step(BoardState& board, double dx, double dy) {
     // A completed level takes no more steps while its iris closes.
     if (count(board.characters) == 0 || board.fade_timer > 0) return 0;
     if (dx != 0) dy = 0;
@@ -190,6 +193,17 @@ double step_character(BoardState& board, double dx, double dy) {
         return 0;
     }
     return 1;
+}
+
+} // namespace
+
+double step_character(BoardState& board, double dx, double dy) {
+    double accepted = take_step(board, dx, dy);
+    board.moves += accepted;
+    // A new move ends redo. Search tools step millions of times with an
+    // empty redo stack, which is left as it is.
+    if (accepted != 0 && rt_bounds(board.redo_stack, 0) != 0) rt_dim(board.redo_stack, 0);
+    return accepted;
 }
 
 double try_push_block(BoardState& board, double block, double dx, double dy) {
@@ -274,4 +288,5 @@ void button_step(BoardState& board) {
         board.level_number -= 1;
         board.fade_timer = kFadeClosing;
     }
+    if (ActionPressed(board.controls, kActionRedo) != 0) redo_last(board);
 }

@@ -15,6 +15,9 @@ namespace {
 // Directions read from the keys; also kept in MenuState::held_direction.
 constexpr int kNone = 0, kUp = 1, kBack = 2, kDown = 3, kRight = 4, kSelect = 5;
 
+// A level line's bracket text stays short enough to leave its name readable.
+constexpr int kLevelLabelColumns = 16;
+
 constexpr double kSlideMs = 500;
 constexpr double kMaxSlideStepMs = 20;
 
@@ -80,6 +83,14 @@ void step_toggle(MenuState& m, MenuPage& p) {
     ini_put(m.page, entry_key(c + 1, "value"), RtString(static_cast<int>(v)));
 }
 
+// A "level" line steps through the levels its player may start at.
+void step_level_line(MenuState& m, MenuPage& p) {
+    int c = static_cast<int>(m.cursor);
+    double& v = rt_index(p.values, c);
+    v = next_level_choice(rt_index(p.types, c), v);
+    ini_put(m.page, entry_key(c + 1, "value"), RtString(static_cast<int>(v)));
+}
+
 void select_line(MenuState& m, MenuPage& p) {
     // A page without lines accepts only Left.
     if (p.count < 1) return;
@@ -90,6 +101,8 @@ void select_line(MenuState& m, MenuPage& p) {
         step_toggle(m, p);
     else if (t == "key")
         m.capture = 1;
+    else if (t == "lev")
+        step_level_line(m, p);
 }
 
 void handle_direction(MenuState& m, MenuPage& p, int direction) {
@@ -178,6 +191,8 @@ RtString display_text(const MenuState& m, const MenuPage& p, int i) {
         return RtString();
     }
     if (type == "key") return BindingLabel(ini_get(m.page, entry_key(i + 1, "value")));
+    if (rt_mid(type, 0, 5) == "level")
+        return level_choice_label(type, rt_index(p.values, i), kLevelLabelColumns);
     return RtString();
 }
 
@@ -200,6 +215,7 @@ double MenuOpen(const RtString& settings_file) {
     m.held_direction = 0;
     m.escape_taken = 0;
     TakeInputSnapshot(reference_snapshot());
+    refresh_level_choices();
     return 0;
 }
 

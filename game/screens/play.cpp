@@ -47,9 +47,19 @@ struct PlayState {
     int count = 0;
     double previous_ms = 0;
     bool quit = false;
+    bool show_info = true; // the level and moves over each board
+    LevelInfo info;        // the library's names and fewest moves
+    PlayHints hints;
 };
 
 enum class FadeResult { kPlaying, kEnd };
+
+// A completed level without a next one: the library is done for this board.
+// (A restart loads the level being played again, which is there; a next
+// level that is there but broken only goes back to the title.)
+bool library_done(const BoardState& board) {
+    return rt_file_exists(level_file_name("levlib", board.level_number)) == 0;
+}
 
 // The iris over a board that is closing or opening; a closed iris either
 // ends the game (Escape, or a level that cannot be started) or loads the
@@ -61,7 +71,11 @@ FadeResult fade_step(PlayState& play, BoardState& board, int index, double dt) {
         if (board.fade_timer >= 1.0) {
             if (play.quit) return FadeResult::kEnd;
             board.level_number += 1;
-            if (!start_board_level(board, index)) return FadeResult::kEnd;
+            if (!start_board_level(board, index)) {
+                if (library_done(board))
+                    closing_screen(index, play.count, game_values().player_count);
+                return FadeResult::kEnd;
+            }
             board.current_character = 0;
             board.fade_timer = kFadeOpening;
         }
@@ -77,9 +91,14 @@ FadeResult fade_step(PlayState& play, BoardState& board, int index, double dt) {
 FadeResult board_frame(PlayState& play, int index, double dt) {
     BoardState& board = rt_index(play.boards, index);
     enter_board_frame(play.count, index);
-    if (board.fade_timer <= 0) input_step(board);
+    const bool playing = board.fade_timer <= 0;
+    if (playing) input_step(board);
+    // Only the last character reaching the exit starts the iris from a step.
+    if (playing && board.fade_timer > 0)
+        record_completion(progress_file(), "levlib", index, board.level_number);
     advance_board(board, dt / kMsPerCell);
     button_step(board);
+    play.hints.step(board, index);
     if (KeyDown(kKeyEscape) != 0 && board.fade_timer <= 0) {
         play.quit = true;
         board.fade_timer = kFadeClosingToQuit;
@@ -90,22 +109,45 @@ FadeResult board_frame(PlayState& play, int index, double dt) {
     return fade_step(play, board, index, dt);
 }
 
-// Board 0 plays from level 1 with floor model 0, board 1 from level 5 with
-// floor model 101; each reads its own bindings.
+// Each board's hint line over the frame overlay, in the board's frame.
+void draw_hints(PlayState& play) {
+    for (int i = 0; i < play.count; ++i) {
+        enter_board_frame(play.count, i);
+        play.hints.draw(rt_index(play.boards, i), i);
+    }
+    SetViewport2D(0, 0, 0, 0);
+}
+
+// Each board starts at the furthest level it has reached (board 0 from
+// level 1 and board 1 from level 5 without a record) or at the lower one the
+// player chose, board 0 with floor model 0 and board 1 with 101; each reads
+// its own bindings.
 bool create_boards(PlayState& play, double player_count) {
     play.count = player_count == 1 ? 1 : 2;
     rt_dim(play.boards, play.count);
-    static const double kFirstLevel[2] = {1, 5};
+    static const char* const kChoiceKey[2] = {"6value", "7value"};
     static const double kFloorSlot[2] = {0, 101};
+    const ProgressRecord record = read_progress(progress_file(), "levlib");
     for (int i = 0; i < play.count; ++i) {
         BoardState& board = rt_index(play.boards, i);
-        board.level_number = kFirstLevel[i];
+        board.level_number = starting_level(record, i, rt_val(ini_get("options", kChoiceKey[i])));
         board.floor_slot = kFloorSlot[i];
         if (!start_board_level(board, i)) return false;
     }
     for (int i = 0; i < play.count; ++i)
         LoadPlayerControls(rt_index(play.boards, i).controls, i + 1);
     return true;
+}
+
+// The level, name and moves of each board (unless switched off) and each
+// player's keys, over the frame overlay.
+void draw_information(const PlayState& play) {
+    for (int i = 0; i < play.count; ++i) {
+        const BoardState& board = rt_index(play.boards, i);
+        const InfoArea area = info_area(i, play.count);
+        if (play.show_info) draw_board_info(board, play.info, area);
+        draw_legend(board.controls, legend_prefix(i, play.count, game_values().player_count), area);
+    }
 }
 
 } // namespace
@@ -120,6 +162,8 @@ double play_game(double player_count) {
     g.option_repeat = rt_val(ini_get("options", "3value"));
     g.option_camera = rt_val(ini_get("options", "4value"));
     PlayState play;
+    play.show_info = rt_val(ini_get("options", "5value")) == 0;
+    play.info.load("levlib");
     if (!create_boards(play, player_count)) return 0;
     for (;;) {
         double now = TotalTime();
@@ -129,6 +173,8 @@ double play_game(double player_count) {
             if (board_frame(play, i, dt) == FadeResult::kEnd) return 0;
         End3D();
         StretchSprite(kPlayFrameSprite, 0, 0, g.screen_width, g.screen_height);
+        draw_information(play);
+        draw_hints(play);
         if (g_observer) g_observer(play.boards);
         ShowScreen();
     }

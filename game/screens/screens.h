@@ -1,9 +1,14 @@
 // screens.h: what the game draws and the screens it runs: the board in 3D,
-// the iris wipe, the settings menu, the title screen, play and the program's
-// entry. Everything here needs the engine (window, 2D layer, 3D renderer).
+// the iris wipe, the settings menu, the title screen, play with its hints and
+// the program's entry. Everything here needs the engine (window, 2D layer, 3D renderer).
 #pragma once
 
 #include "game/rules/board.h"
+#include "game/solver/solver.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
 
 // Colours the screens share, as the drawing calls take them (0xRRGGBB).
 inline constexpr double kWhite = 0xFFFFFF;
@@ -96,6 +101,74 @@ struct MenuState {
 };
 MenuState& menu_state();
 
+// ---------------------------------------------------------------- progress and level choice
+
+// The furthest level each board has reached (board 0 and board 1), kept in
+// "cropstack-progress.ini" beside the settings file: section "progress",
+// keys "board1" and "board2".
+struct ProgressRecord {
+    double furthest[2] = {1, 5};
+};
+// Where board 0 and board 1 begin without a record: levels 1 and 5.
+double first_level(int board);
+// The record's file, beside the settings file the game uses.
+RtString progress_file();
+// 1 when the level directory holds a level of that number the loader takes.
+bool playable_level(const RtString& level_dir, double level);
+// The record in the file. A missing or damaged file, or an entry that is not
+// the number of a level the directory can start, gives the board's first
+// level; reading never fails.
+ProgressRecord read_progress(const RtString& file, const RtString& level_dir);
+// Board `board` completed `level`: the record keeps the furthest of what it
+// held and the next level (the level itself when no next one can start),
+// written beside the old file and renamed over it. Returns the new record.
+ProgressRecord record_completion(const RtString& file, const RtString& level_dir, int board,
+                                 double level);
+// The level a board starts at: the chosen level when it is a reached one
+// (1 up to the furthest), else the furthest; a choice of 0 is the furthest.
+double starting_level(const ProgressRecord& record, int board, double choice);
+
+// Menu lines of type "level:<player>" choose where a player's board starts:
+// value 0 the furthest level, n level n. The record and the level names are
+// read again each time the menu opens.
+void refresh_level_choices();
+// The value after `value` for the line's player: 0, 1, 2, ... up to the level
+// before the furthest, then 0 again.
+double next_level_choice(const RtString& type, double value);
+// The bracket text of such a line: "furthest: 12" or "3 Mind the gap", cut
+// to `columns` characters.
+RtString level_choice_label(const RtString& type, double value, int columns);
+
+// ---------------------------------------------------------------- on-screen information
+
+// The level line of a board: its number and, when the library names it, the
+// name ("12 Mind the gap"), cut so that it leaves `columns` characters free.
+RtString board_level_text(const BoardState& board, const LevelInfo& info, int columns);
+// The moves of the attempt and the fewest known: "Moves 3  Fewest 12", or
+// "Moves 3" when the library gives no count.
+RtString board_moves_text(const BoardState& board, const LevelInfo& info);
+// The key legend of a player from the bindings in force, with `prefix`
+// ("P1", "Team 2" or nothing) first, wrapped into lines of `columns`.
+RtArray<RtString> legend_lines(const PlayerControls& controls, const RtString& prefix, int columns);
+// The rectangle of board `index` of `count` on the screen, inside its frame.
+struct InfoArea {
+    double left = 0, top = 0, right = 0, bottom = 0;
+};
+InfoArea info_area(int index, int count);
+// Draws a board's level and moves along the top of its area.
+void draw_board_info(const BoardState& board, const LevelInfo& info, const InfoArea& area);
+// Draws a player's key legend along the bottom of its area.
+void draw_legend(const PlayerControls& controls, const RtString& prefix, const InfoArea& area);
+// "P1" / "P2" with two boards ("Team 1" / "Team 2" for four players), else
+// nothing.
+RtString legend_prefix(int index, int count, double player_count);
+
+// The screen after a board has completed the library's last level: it says
+// so for a few seconds or until a key is pressed.
+void closing_screen(int index, int count, double player_count);
+// Its lines of text.
+RtArray<RtString> closing_lines(int index, int count, double player_count);
+
 // ---------------------------------------------------------------- title, play, entry
 
 // The title screen: the chosen player count, or -1 for Escape.
@@ -125,3 +198,88 @@ void load_game_assets();
 void load_frame_overlay(double player_count);
 // The entry procedure: engine defaults, start-up, main program, end.
 [[noreturn]] void game_entry(int argc, char** argv);
+
+// ---------------------------------------------------------------- hints
+
+// What a board's hint says.
+enum class HintState {
+    kNone,         // nothing asked for this position
+    kThinking,     // the search runs
+    kMove,         // `character` takes the step (dx, dy) next
+    kNoHint,       // the search reached its time or state limit undecided
+    kCannotFinish, // no way to finish the level from this position
+};
+struct Hint {
+    HintState state = HintState::kNone;
+    int character = 0; // index in the board's characters
+    double dx = 0, dy = 0;
+};
+
+// The search a hint runs (solver::solve_board in the game) and its limits.
+using HintSearch =
+    std::function<solver::SolveResult(const BoardState&, const solver::SolveLimits&)>;
+solver::SolveLimits hint_limits();
+// The hint a finished search gives, for a search started with
+// `current_character` as the board's current character.
+Hint hint_from_result(const solver::SolveResult& result, double current_character, int characters);
+// The line shown for a hint on a board: "thinking...", "Hint: left", "Hint:
+// next character" when another character moves first, ...; empty for none.
+RtString hint_text(const Hint& hint, const BoardState& board);
+
+// One board's hints. The search runs on a thread of its own, one at a time:
+// a request while a search runs waits until it ends. A position change makes
+// what was asked stale: its result, when it comes, is dropped.
+class HintWorker {
+  public:
+    explicit HintWorker(HintSearch search = solver::solve_board,
+                        solver::SolveLimits limits = hint_limits());
+    // A search still under way finishes on its own thread and is dropped.
+    ~HintWorker();
+    HintWorker(const HintWorker&) = delete;
+    HintWorker& operator=(const HintWorker&) = delete;
+
+    // Asks for the next move from the board's position (moves still being
+    // animated count as done). Nothing while the board's iris closes.
+    void request(const BoardState& board);
+    // Once per frame: drops what the board's position made stale, takes a
+    // finished search, starts the one asked for. Never waits.
+    const Hint& update(const BoardState& board);
+    const Hint& hint() const { return hint_; }
+    bool searching() const { return job_ != nullptr; }
+    int searches_started() const { return started_; }
+    // Blocks until the search under way, if any, has ended. For tests and
+    // benchmarks; the game never waits.
+    void wait() const;
+
+  private:
+    struct Job;
+    void start(const BoardState& board);
+    void take_finished();
+
+    HintSearch search_;
+    solver::SolveLimits limits_;
+    std::shared_ptr<Job> job_; // the search under way
+    bool asked_ = false;       // a hint is asked for the position asked_key_
+    std::vector<double> asked_key_;
+    Hint hint_;
+    int started_ = 0;
+};
+
+// The hints of the boards of one game: the hint key of each board's player
+// asks, and each board's hint line is drawn in its frame.
+class PlayHints {
+  public:
+    PlayHints();
+    // After the board's rules for the frame: reads the hint key.
+    void step(BoardState& board, int index);
+    // Over the frame overlay, in board `index`'s frame.
+    void draw(const BoardState& board, int index);
+
+  private:
+    HintWorker workers_[2];
+};
+// Draws a hint line centred near the top of the current board frame, over
+// a dark strip, broken at spaces into lines that fit the frame.
+void draw_hint_line(const RtString& text);
+// The hint line board `index` showed in the last play frame, empty for none.
+RtString shown_hint(int index);

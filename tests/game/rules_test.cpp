@@ -311,3 +311,51 @@ TEST(Rules, DirectionsCanBeGivenWithoutKeys) {
     EXPECT_EQ(step_character(copy, 1, 0), 1);
     EXPECT_EQ(rt_bounds(copy.undo_stack, 0), 0);
 }
+
+// The move count: one for every step the rules accept, as the solver counts
+// them; undo goes back to the count before the step it takes back.
+TEST(Rules, MovesCountAcceptedStepsAndUndoTakesThemBack) {
+    struct Case {
+        const char* name;
+        const char* picture;
+        std::vector<int> keys;
+        double moves;
+    };
+    const Case cases[] = {
+        {"a walk", "#######/#1....#/#######", {kRight}, 1},
+        {"into a wall", "#######/#1....#/#######", {kLeft, kUp}, 0},
+        {"a push", "#######/#1B...#/#######", {kRight, kRight}, 2},
+        {"a refused push", "#######/#.1B#.#/#######", {kRight}, 0},
+        {"a door turn", kSingleArm, {kRight}, 1},
+        {"next character is no move", "#######/#1.2..#/#######", {kNext, kNext, kRight}, 1},
+        {"onto the exit", "#######/#1E2..#/#######", {kRight, kRight}, 2},
+        {"undo after a push", "#######/#1B...#/#######", {kRight, kRight, kUndo}, 1},
+        {"undo of a door turn", kSingleArm, {kRight, kUndo}, 0},
+        {"undo takes the later walks too",
+         "#######/#1B...#/#######",
+         {kRight, kLeft, kLeft, kUndo},
+         0},
+        {"undo with nothing to undo", "#######/#1....#/#######", {kRight, kUndo}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BoardState board = board_from_picture(c.picture);
+        Player player(board);
+        for (int key : c.keys)
+            player.press(key);
+        EXPECT_EQ(board.moves, c.moves) << board_text(board);
+    }
+}
+
+TEST(Rules, MovesStartAtZeroWithEveryLevelLoaded) {
+    std::vector<std::string> lines = level_lines(rows("#######/#1....#/#######"));
+    BoardState board = load_board(lines);
+    Player player(board);
+    player.presses({kRight, kRight});
+    ASSERT_EQ(board.moves, 2);
+    double number = next_level_number();
+    write_level(number, lines);
+    board.level_number = number;
+    ASSERT_EQ(load_level(board, level_dir().c_str()), 1);
+    EXPECT_EQ(board.moves, 0) << "a restart or the next level counts from zero";
+}

@@ -34,8 +34,29 @@ Driver& driver() {
     return d;
 }
 
-BoardView view_of(const BoardState& board) {
+const LevelInfo& level_info() {
+    static LevelInfo info;
+    static bool loaded = false;
+    if (!loaded) info.load("levlib");
+    loaded = true;
+    return info;
+}
+
+// What the board's information and legend say, in the width of the screen.
+void texts_of(const BoardState& board, int index, int count, BoardView& v) {
+    constexpr int kColumns = 40;
+    v.level_text = board_level_text(board, level_info(), kColumns).str();
+    v.moves_text = board_moves_text(board, level_info()).str();
+    const RtArray<RtString> legend = legend_lines(
+        board.controls, legend_prefix(index, count, game_values().player_count), kColumns);
+    for (int i = 0; i < rt_bounds(legend, 0); ++i)
+        v.legend.push_back(rt_index(legend, i).str());
+}
+
+BoardView view_of(const BoardState& board, int index, int count) {
     BoardView v;
+    v.moves = board.moves;
+    texts_of(board, index, count, v);
     v.level = board.level_number;
     v.fade = board.fade_timer;
     v.moving = board_moving(board) != 0;
@@ -53,8 +74,10 @@ void observe_play(const RtArray<BoardState>& boards) {
     d.play_drawn = true;
     d.boards.clear();
     const int n = static_cast<int>(rt_bounds(boards, 0));
-    for (int i = 0; i < n; ++i)
-        d.boards.push_back(view_of(rt_index(boards, i)));
+    for (int i = 0; i < n; ++i) {
+        d.boards.push_back(view_of(rt_index(boards, i), i, n));
+        d.boards.back().hint = shown_hint(i).str();
+    }
 }
 
 std::string screenshot_dir() {

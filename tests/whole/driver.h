@@ -26,6 +26,12 @@ struct BoardView {
     bool moving = false;
     double current = 0;
     std::vector<double> xs, ys; // characters still on the board
+    double moves = 0;
+    // The texts the board's information and key legend show, as play
+    // makes them from the board, the run's level library and the bindings.
+    std::string level_text, moves_text;
+    std::vector<std::string> legend;
+    std::string hint; // the hint line shown, empty for none
 };
 
 // What the last frame was.

@@ -67,7 +67,7 @@ RunDir make_run_dir(const std::string& name) {
     // carry a developer's own bindings.
     fs::copy_file(shipped_settings(), run.dir / "cropstack.ini");
     for (const fs::directory_entry& e : fs::directory_iterator(source_levels()))
-        if (e.path().extension() == ".CMD")
+        if (e.path().extension() == ".CMD" || e.path().filename() == "levels.ini")
             fs::copy_file(e.path(), run.dir / "levlib" / e.path().filename());
     return run;
 }

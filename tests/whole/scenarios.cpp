@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -114,6 +115,13 @@ Script play_with_new_key() {
     s.then(menu_ready());
     s.then(menu_choose(cursor, menu_line("root", "button", "1")));
     s.then(boards_at_rest(1));
+    s.then(expect(
+        [](const FrameView& v) {
+            return !v.boards[0].legend.empty() &&
+                   v.boards[0].legend[0].rfind("UP/LEFT/DOWN/J: walk", 0) == 0;
+        },
+        "the legend to name the new Right key"));
+    s.then(say("the legend shows the new key"));
     s.then(remember(0, before));
     s.then("the old Right key", tap(205));
     s.then("a step's time", wait_frames(6));
@@ -179,6 +187,194 @@ Script library_ends() {
     return s;
 }
 
+Step on_level(int level) {
+    return expect([level](const FrameView& v) { return v.boards[0].level == level; },
+                  "board 0 on level " + std::to_string(level));
+}
+
+// A game of one player that only looks at the level it starts on.
+Script one_player_starts_on(int level) {
+    int cursor = 0;
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(boards_at_rest(1));
+    s.then(on_level(level));
+    s.then(say("one player starts on level " + std::to_string(level)));
+    s.then(escape_to_title());
+    s.then(quit_from_title());
+    return s;
+}
+
+Script complete_level_one() {
+    int cursor = 0;
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(play_level(1, 0, 1, solution(1)));
+    s.then(boards_at_rest(1));
+    s.then(escape_to_title());
+    s.then(quit_from_title());
+    return s;
+}
+
+Script one_player_continues() {
+    return one_player_starts_on(2);
+}
+
+// Options: the first player's start line stepped once, from the furthest
+// level to level 1.
+Script choose_level_one() {
+    int cursor = 0;
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "dir", "options")));
+    cursor = 0;
+    s.then(menu_choose(cursor, menu_line("options", "level:1", "")));
+    s.then(menu_back(cursor));
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(boards_at_rest(1));
+    s.then(on_level(1));
+    s.then(say("the chosen level 1 is played"));
+    s.then(escape_to_title());
+    s.then(quit_from_title());
+    return s;
+}
+
+Step texts_are(int moves, std::string what) {
+    return expect(
+        [moves](const FrameView& v) {
+            const BoardView& b = v.boards[0];
+            const std::string name = level_name(2);
+            return b.moves == moves && b.level_text == (name.empty() ? "2" : "2 " + name) &&
+                   b.moves_text.rfind("Moves " + std::to_string(moves), 0) == 0;
+        },
+        what);
+}
+
+// The run's record starts the player on level 2, which has a push to undo.
+Script information() {
+    int cursor = 0;
+    const int walks = moves_before_first_undoable(2);
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(boards_at_rest(1));
+    s.then(on_level(2));
+    s.then(texts_are(0, "level 2 with its name and no moves yet"));
+    s.then(shot("info-start"));
+    s.then(play_moves(1, 0, 2, solution(2).substr(0, static_cast<std::size_t>(walks) + 1)));
+    s.then(boards_at_rest(1));
+    s.then(texts_are(walks + 1, "every step counted, the push too"));
+    s.then("undo", tap(binding_key(1, 6)));
+    s.then(boards_at_rest(1));
+    s.then(texts_are(walks, "the push taken back"));
+    s.then(say("moves counted and taken back"));
+    s.then(escape_to_title());
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "dir", "options")));
+    cursor = 0;
+    s.then(menu_choose(cursor, menu_line("options", "toggle:shown", "")));
+    s.then(menu_back(cursor));
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(boards_at_rest(1));
+    s.then(on_level(2));
+    s.then(shot("info-hidden"));
+    s.then(escape_to_title());
+    s.then(quit_from_title());
+    return s;
+}
+
+// The run's library holds level 1 only.
+Script closing_screen() {
+    int cursor = 0;
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(play_moves(1, 0, 1, solution(1)));
+    s.then("the iris closing", until([](const FrameView& v) { return !v.play; }), 3000);
+    s.then("the closing screen's first second", wait_ms(1000));
+    s.then(shot("closing"));
+    s.then("the closing screen still on", wait_ms(500));
+    s.then("a key", tap(kKeyReturn));
+    s.then(menu_ready());
+    s.then(menu_quit(cursor));
+    return s;
+}
+
+// Plays level 1 by asking for a hint before every move and pressing the key
+// it names; it must take the fewest moves.
+Step follow_hints(int fewest) {
+    struct State {
+        int phase = 0; // 0 ask, 1 release the hint key, 2 read the hint, 3 release the move
+        int key = 0;
+        int moves = 0;
+        bool shot = false;
+        int hold = 0; // frames to wait before the move
+    };
+    auto st = std::make_shared<State>();
+    return [st, fewest](const FrameView& v) {
+        if (!v.play || v.boards.size() != 1) fail("one board expected");
+        const BoardView& b = v.boards[0];
+        if (b.level == 2) {
+            if (st->moves != fewest)
+                fail("the hints took " + std::to_string(st->moves) + " moves, the fewest are " +
+                     std::to_string(fewest));
+            note("level 1 finished by following the hints in the fewest moves");
+            return Progress::kDone;
+        }
+        if (st->phase == 0 && b.fade == 0 && !b.moving) {
+            key_down(binding_key(1, 8));
+            st->phase = 1;
+        } else if (st->phase == 1) {
+            key_up(binding_key(1, 8));
+            st->phase = 2;
+        } else if (st->phase == 2) {
+            const std::map<std::string, int> keys = {{"Hint: up", 1},
+                                                     {"Hint: down", 2},
+                                                     {"Hint: left", 3},
+                                                     {"Hint: right", 4},
+                                                     {"Hint: next character", 5}};
+            if (b.hint == "thinking..." || b.hint.empty()) return Progress::kWait;
+            const auto found = keys.find(b.hint);
+            if (found == keys.end()) fail("the hint said \"" + b.hint + "\"");
+            if (!st->shot) {
+                // The shot is of the frame after next: the move waits for it.
+                screenshot("play-hint");
+                st->shot = true;
+                st->hold = 2;
+            }
+            if (st->hold > 0) {
+                st->hold -= 1;
+                return Progress::kWait;
+            }
+            st->key = binding_key(1, found->second);
+            key_down(st->key);
+            if (found->second != 5) st->moves += 1;
+            st->phase = 3;
+        } else if (st->phase == 3) {
+            key_up(st->key);
+            st->phase = 0;
+        }
+        return Progress::kWait;
+    };
+}
+
+Script hints_finish_level_one() {
+    int cursor = 0;
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(boards_at_rest(1));
+    const std::string moves = solution(1);
+    const int fewest = static_cast<int>(moves.size() - std::count(moves.begin(), moves.end(), 'N'));
+    s.then("following the hints", follow_hints(fewest), 600000);
+    s.then(boards_at_rest(1));
+    s.then(escape_to_title());
+    s.then(quit_from_title());
+    return s;
+}
+
 using ScriptMaker = Script (*)();
 const std::map<std::string, ScriptMaker>& scenarios() {
     static const std::map<std::string, ScriptMaker> table = {
@@ -187,6 +383,12 @@ const std::map<std::string, ScriptMaker>& scenarios() {
         {"play-with-new-key", play_with_new_key},
         {"two-boards", two_boards},
         {"library-ends", library_ends},
+        {"hints-finish-level-one", hints_finish_level_one},
+        {"complete-level-one", complete_level_one},
+        {"one-player-continues", one_player_continues},
+        {"choose-level-one", choose_level_one},
+        {"information", information},
+        {"closing-screen", closing_screen},
     };
     return table;
 }

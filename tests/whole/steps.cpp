@@ -5,6 +5,7 @@
 #include "game/solver/solver.h"
 #include "runtime/rtini.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <memory>
 
@@ -234,6 +235,34 @@ std::string solution(int level) {
     if (r.outcome != solver::SolveOutcome::kSolved)
         fail(file + ": no solution (" + solver::outcome_name(r.outcome) + ")");
     return r.solution;
+}
+
+int moves_before_first_undoable(int level) {
+    const std::string moves = solution(level);
+    BoardState board;
+    solver::load_level_board(program_dir() + "levlib/QLEV" + std::to_string(level) + ".CMD", board);
+    static const std::string kDirections = "LRUD";
+    static const int kDx[4] = {-1, 1, 0, 0}, kDy[4] = {0, 0, -1, 1};
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+        const std::size_t d = kDirections.find(static_cast<char>(std::toupper(moves[i])));
+        if (d == std::string::npos) {
+            next_character(board);
+            continue;
+        }
+        const double before = rt_bounds(board.undo_stack, 0);
+        step_character(board, kDx[d], kDy[d]);
+        finish_animations(board);
+        if (rt_bounds(board.undo_stack, 0) > before) return static_cast<int>(i);
+    }
+    fail("level " + std::to_string(level) + " is solved without a push or a turn");
+}
+
+std::string level_name(int level) {
+    IniStore store;
+    store.load(RtString((program_dir() + "levlib/levels.ini").c_str()));
+    const std::string name =
+        store.get(RtString(("level" + std::to_string(level)).c_str()), "name").str();
+    return name == "NO_DATA" ? std::string() : name;
 }
 
 Script boards_at_rest(int boards) {

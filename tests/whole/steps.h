@@ -60,6 +60,12 @@ Script back_at_title();
 
 // The fewest moves that finish level `level` of the run's library.
 std::string solution(int level);
+// How many of those moves come before the first one that pushes a block or
+// turns a door (one that undo takes back); fails when there is none.
+int moves_before_first_undoable(int level);
+// The name the run's level library gives a level ("" when none), read
+// straight from its information file.
+std::string level_name(int level);
 // Board `board` (0 or 1) of a game with `boards` boards, at rest on `level`,
 // is played by `moves` with the keys of player board + 1. With `iris_shot`,
 // the iris closing after the last move is photographed half way.

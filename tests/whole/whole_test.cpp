@@ -9,6 +9,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -78,6 +80,7 @@ const ShotExpectation kShots[] = {
     {"play-one", 0, 0.3, 0}, // the board's floor, mostly green
     {"iris", 0.1, 0.2, 0},   // the white iris closing over the board
     {"play-two", 0, 0.1, 0}, // in each half
+    {"play-hint", 0, 0.3, 0},
 };
 
 void expect_screenshot(const std::string& name) {
@@ -122,7 +125,8 @@ TEST(WholeProgram, RedefinedKeyIsSavedAndPlaysAfterARestart) {
                 HasSubstr("whole: ended after the last step"));
     expect_settings(run, {{{"keyconfig1", "4value"}, "K36"}});
     EXPECT_EXIT(exec_scenario(run, "play-with-new-key"), ExitedWithCode(0),
-                AllOf(HasSubstr("board 0 level 1 finished; the fade led to level 2"),
+                AllOf(HasSubstr("the legend shows the new key"),
+                      HasSubstr("board 0 level 1 finished; the fade led to level 2"),
                       HasSubstr("whole: ended after the last step")));
     expect_settings(run, {{{"keyconfig1", "4value"}, "K36"}});
 }
@@ -136,6 +140,32 @@ TEST(WholeProgram, TwoBoardsAdvanceApartAndOneEscapeEndsBoth) {
                       HasSubstr("whole: ended after the last step")));
     expect_settings(run);
     expect_screenshot("play-two");
+}
+
+// Level 1 played by pressing the hint key before each move and then the key
+// it names takes the fewest moves; the hint is photographed on the way.
+TEST(WholeProgram, HintsLeadThroughALevelInTheFewestMoves) {
+    const RunDir run = make_run_dir(test_name());
+    EXPECT_EXIT(exec_scenario(run, "hints-finish-level-one"), ExitedWithCode(0),
+                AllOf(HasSubstr("level 1 finished by following the hints in the fewest moves"),
+                      HasSubstr("back at the title screen"),
+                      HasSubstr("whole: ended after the last step")));
+    expect_settings(run);
+    expect_screenshot("play-hint");
+    // The hint's strip darkens the white sky above the board to grey, centred
+    // below the level information.
+    DecodedImage image;
+    ASSERT_TRUE(DecodePng(RtString((screenshot_dir() / "play-hint.png").c_str()), 0, image));
+    int grey = 0, n = 0;
+    for (int y = 44; y < 62; ++y) {
+        for (int x = 290; x < 350; ++x, ++n) {
+            const std::uint8_t* p =
+                &image.pixels[4 * (static_cast<std::size_t>(y) * image.width + x)];
+            grey +=
+                p[0] > 90 && p[0] < 170 && std::abs(p[0] - p[1]) < 8 && std::abs(p[0] - p[2]) < 8;
+        }
+    }
+    EXPECT_GT(grey, n / 3) << "the hint's strip";
 }
 
 // The level after the last one and a level file the loader refuses both lead
@@ -153,6 +183,88 @@ TEST(WholeProgram, LevelsThatCannotStartLeadBackToTheTitle) {
     EXPECT_THAT(log, HasSubstr("QLEV2.CMD"));
     EXPECT_THAT(log, HasSubstr("QLEV5.CMD"));
     expect_settings(run);
+}
+
+Settings progress_of(const RunDir& run) {
+    return read_settings(run.dir / "cropstack-progress.ini");
+}
+
+TEST(WholeProgram, ProgressIsKeptAcrossARestartAndAReachedLevelCanBeChosen) {
+    const RunDir run = make_run_dir(test_name());
+    EXPECT_EXIT(exec_scenario(run, "complete-level-one"), ExitedWithCode(0),
+                AllOf(HasSubstr("board 0 level 1 finished; the fade led to level 2"),
+                      HasSubstr("whole: ended after the last step")));
+    EXPECT_EQ(progress_of(run),
+              (Settings{{{"progress", "board1"}, "2"}, {{"progress", "board2"}, "5"}}));
+    EXPECT_EXIT(exec_scenario(run, "one-player-continues"), ExitedWithCode(0),
+                AllOf(HasSubstr("one player starts on level 2"),
+                      HasSubstr("whole: ended after the last step")));
+    EXPECT_EXIT(exec_scenario(run, "choose-level-one"), ExitedWithCode(0),
+                AllOf(HasSubstr("the chosen level 1 is played"),
+                      HasSubstr("whole: ended after the last step")));
+    expect_settings(run, {{{"options", "6value"}, "1"}});
+    EXPECT_EQ(progress_of(run).at({"progress", "board1"}), "2") << "choosing loses nothing";
+}
+
+// Rows [top, bottom) of two screenshots: equal or not.
+bool same_rows(const DecodedImage& a, const DecodedImage& b, int top, int bottom) {
+    const std::size_t row = static_cast<std::size_t>(a.width) * 4;
+    return std::equal(a.pixels.begin() + top * row, a.pixels.begin() + bottom * row,
+                      b.pixels.begin() + top * row);
+}
+
+DecodedImage screenshot(const std::string& name) {
+    DecodedImage image;
+    const fs::path file = screenshot_dir() / (name + ".png");
+    EXPECT_TRUE(DecodePng(RtString(file.c_str()), 0, image)) << file;
+    EXPECT_EQ(image.width, 640);
+    EXPECT_EQ(image.height, 480);
+    image.pixels.resize(640u * 480u * 4u);
+    return image;
+}
+
+// The information sits in the top rows inside the frame; switched off, the
+// same position shows the same picture with those rows left to the board.
+TEST(WholeProgram, InformationCountsMovesAndUndoAndCanBeSwitchedOff) {
+    const RunDir run = make_run_dir(test_name());
+    write_file(run.dir / "cropstack-progress.ini", "[progress]\nboard1=2\n");
+    EXPECT_EXIT(exec_scenario(run, "information"), ExitedWithCode(0),
+                AllOf(HasSubstr("moves counted and taken back"),
+                      HasSubstr("whole: ended after the last step")));
+    expect_settings(run, {{{"options", "5value"}, "1"}});
+    const DecodedImage shown = screenshot("info-start"), hidden = screenshot("info-hidden");
+    constexpr int kInfoTop = 12, kInfoBottom = 12 + 18;
+    EXPECT_FALSE(same_rows(shown, hidden, kInfoTop, kInfoBottom)) << "the information rows";
+    EXPECT_TRUE(same_rows(shown, hidden, kInfoBottom, 480)) << "everything below them";
+    EXPECT_TRUE(same_rows(shown, hidden, 0, kInfoTop)) << "the frame above them";
+}
+
+// White rows of a screenshot, from top to bottom.
+int white_rows(const DecodedImage& image, int top, int bottom) {
+    int rows = 0;
+    for (int y = top; y < bottom; ++y) {
+        bool white = true;
+        for (int x = 0; x < image.width && white; ++x)
+            for (int c = 0; c < 3; ++c)
+                white = white && image.pixels[(y * image.width + x) * 4u + c] == 255;
+        rows += white ? 1 : 0;
+    }
+    return rows;
+}
+
+TEST(WholeProgram, LastLevelOfTheLibraryEndsWithAClosingScreen) {
+    const RunDir run = make_run_dir(test_name());
+    for (const fs::directory_entry& e : fs::directory_iterator(run.dir / "levlib"))
+        if (e.path().filename() != "QLEV1.CMD") fs::remove(e.path());
+    EXPECT_EXIT(exec_scenario(run, "closing-screen"), ExitedWithCode(0),
+                HasSubstr("whole: ended after the last step"));
+    EXPECT_THAT(read_file(run.log / "ErrorLog.txt"), HasSubstr("QLEV2.CMD is missing"));
+    // White all over but for the words in the middle (the title screen has
+    // its logo and pictures).
+    const DecodedImage closing = screenshot("closing");
+    EXPECT_EQ(white_rows(closing, 0, 180), 180);
+    EXPECT_EQ(white_rows(closing, 300, 480), 180);
+    EXPECT_LT(white_rows(closing, 180, 300), 120 - 18) << "no words";
 }
 
 } // namespace

@@ -2,13 +2,11 @@
 // player count. Pixels are either fully opaque or fully transparent, because
 // the overlay is drawn without blending and any alpha above 0 shows.
 #include "overlays.h"
-#include "glyphs.h"
 #include "image.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -37,28 +35,13 @@ void draw_frame(Image& img, int x0, int y0, int x1, int y1, const Frame& f) {
         }
 }
 
-struct Legend {
-    std::string left, right;
-};
-
-// One line of key help just inside the bottom of a board area.
-void draw_legend(Image& img, int x0, int x1, int bottom, const Legend& legend) {
-    TextStyle style;
-    style.fill = {255, 255, 255, 255};
-    style.fill_bottom = {220, 230, 255, 255};
-    style.outline = {20, 30, 60, 255};
-    const int y = bottom - kFrameWidth - 12;
-    draw_text(img, x0 + kFrameWidth + 10, y, legend.left, style);
-    draw_text(img, x1 - kFrameWidth - 10 - text_width(legend.right, style), y, legend.right, style);
-}
-
-Image overlay(int boards, const Frame& frame, const std::vector<Legend>& legends) {
+// Only the frames: the game writes the key legend itself, from the keys the
+// players have chosen.
+Image overlay(int boards, const Frame& frame) {
     Image img(kOverlayWidth, kOverlayHeight, {0, 0, 0, 0});
     const int h = kOverlayHeight / boards;
-    for (int b = 0; b < boards; ++b) {
+    for (int b = 0; b < boards; ++b)
         draw_frame(img, 0, b * h, kOverlayWidth, (b + 1) * h, frame);
-        draw_legend(img, 0, kOverlayWidth, (b + 1) * h, legends[b]);
-    }
     return img;
 }
 
@@ -73,15 +56,9 @@ bool write_overlays(const std::string& dir) {
         Image image;
     };
     const Entry entries[] = {
-        {"bkgnd-1pl.png",
-         overlay(1, green, {{"Arrows: walk  Space: next  Bksp: undo  Del: restart", "Esc: menu"}})},
-        {"bkgnd-2pl.png",
-         overlay(2, red,
-                 {{"P1 Arrows  Space: next  Bksp: undo  Del: restart", "Esc: menu"},
-                  {"P2 WASD  Tab: next  Q: undo  R: restart", "Esc: menu"}})},
-        {"bkgnd-4pl.png", overlay(2, gold,
-                                  {{"Team 1: Arrows  Space: next  Bksp: undo  Del: restart", "Esc"},
-                                   {"Team 2: WASD  Tab: next  Q: undo  R: restart", "Esc"}})},
+        {"bkgnd-1pl.png", overlay(1, green)},
+        {"bkgnd-2pl.png", overlay(2, red)},
+        {"bkgnd-4pl.png", overlay(2, gold)},
     };
     bool ok = true;
     for (const Entry& e : entries) {

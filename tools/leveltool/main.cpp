@@ -1,7 +1,8 @@
 // cropstack-leveltool: turns the level library's text drawings into the
 // level files the game reads and the table of levels in the documentation.
 //
-//   cropstack-leveltool SOURCE LEVLIB_DIR TABLE          write QLEV<n>.CMD and the table
+//   cropstack-leveltool SOURCE LEVLIB_DIR TABLE          write QLEV<n>.CMD, levels.ini and
+//       the table
 //   cropstack-leveltool --check SOURCE LEVLIB_DIR TABLE  fail when any of them is stale
 //   cropstack-leveltool --measures SOURCE LEVLIB_DIR     solve every level and print the
 //       library's measures (measures.h defines them); fail when a target is missed
@@ -57,6 +58,15 @@ std::string table_text(const std::vector<DrawnLevel>& levels, const std::string&
              (l.dead_ends >= 0 ? std::to_string(l.dead_ends) : "?") + " | " + l.teaches + " |\n";
     }
     return t;
+}
+
+// The names and fewest moves the game shows while a level is played, for
+// the information file beside the level files.
+std::string level_info_of(const std::vector<DrawnLevel>& levels) {
+    std::vector<LevelInfoEntry> entries;
+    for (const DrawnLevel& l : levels)
+        entries.push_back({l.name, l.moves});
+    return level_info_text(entries);
 }
 
 // Writes (or, when checking, compares) one output; false when it failed or is stale.
@@ -150,6 +160,7 @@ int main(int argc, char** argv) {
     size_t slash = source.rfind("data/");
     std::string shown = slash == std::string::npos ? source : source.substr(slash);
     ok = produce(table, table_text(levels, shown), check) && ok;
+    ok = produce(level_info_file_name(dir.c_str()).str(), level_info_of(levels), check) && ok;
     if (ok) std::printf("%zu levels %s\n", levels.size(), check ? "up to date" : "written");
     return ok ? 0 : 1;
 }
