@@ -58,7 +58,6 @@ void start_engine() {
     e.frame_rate = 60;
     EngineInit(nullptr, "Cropstack limiter benchmark");
     GameValues& g = game_values();
-    rt_dim(g.camera_follow, 3);
     ini_open(game_settings_file());
     GetScreenSize(&g.screen_width, &g.screen_height);
     load_game_assets();
