@@ -21,7 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-
 // Where the script has got to; each step waits for the menu to be ready.
 enum Step { kOpenKeys, kChooseUp, kCancel, kHoldEscape, kWatch, kLeave, kDone };
 
