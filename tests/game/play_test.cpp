@@ -225,6 +225,37 @@ TEST_F(Play, TwoBoardsRunIndependently) {
     EXPECT_EQ(run_.frames[0][1].floor_slot, 101);
 }
 
+// Only a level completed counts: a restart or Escape leaves the record as it
+// was, and the next game starts each board at its furthest level.
+TEST_F(Play, CompletedLevelsAreRecordedAndTheNextGameStartsThere) {
+    struct Case {
+        const char* dir;
+        double players;
+        std::vector<KeyPress> keys;
+        std::vector<double> next_start; // per board
+    };
+    const Case cases[] = {
+        {"record-complete", 1, {{kKeyRight, 2, 3}, {kKeyRight, 8, 9}, {kKeyEscape, 70, 71}}, {2}},
+        {"record-restart", 1, {{kKeyRight, 2, 3}, {kKeyR, 8, 9}, {kKeyEscape, 70, 71}}, {1}},
+        {"record-escape", 1, {{kKeyRight, 2, 3}, {kKeyEscape, 8, 9}}, {1}},
+        {"record-board1", 2, {{kKeyD, 2, 3}, {kKeyD, 8, 9}, {kKeyEscape, 70, 71}}, {1, 6}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dir);
+        run_ = GameRun();
+        make_game_dir(c.dir, {{1, kLevel}, {2, kLevel}, {5, kLevel}, {6, kLevel}});
+        play(c.players, c.keys);
+        InputScriptClear();
+        run_ = GameRun();
+        play(c.players, {{kKeyEscape, 3, 4}});
+        ASSERT_FALSE(run_.frames.empty());
+        for (std::size_t b = 0; b < c.next_start.size(); ++b)
+            EXPECT_EQ(run_.frames[0][b].level, c.next_start[b]) << "board " << b;
+        rt_set_current_dir(home_);
+        InputScriptClear();
+    }
+}
+
 // Where each board's 3D scene is set up: (viewport top, viewport height).
 std::vector<std::pair<int, int>> g_scene_viewports;
 void record_make3d(double near_plane, double far_plane, double fov) {
