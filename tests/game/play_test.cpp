@@ -317,6 +317,46 @@ TEST_F(Play, LevelThatCannotBeStartedReturnsWithALogEntry) {
     }
 }
 
+// Frames of the closing screen, counted by the frame step's reset hook; Return
+// goes down on frame g_closing_key_frame (0: never).
+int g_closing_frames = 0, g_closing_key_frame = 0;
+void closing_frame() {
+    UseShader(-1); // the renderer's own reset
+    ++g_closing_frames;
+    if (g_closing_frames == g_closing_key_frame) InputScriptKey(screen_test::kKeyReturn, true);
+}
+void renderer_reset() {
+    UseShader(-1);
+}
+
+TEST_F(Play, ClosingScreenLastsAFewSecondsOrUntilAKeyIsPressed) {
+    struct Case {
+        const char* name;
+        bool held_before; // Return already down when the screen opens
+        int key_frame;
+        int min_frames, max_frames;
+    };
+    // Five seconds at sixty frames a second are 300 frames.
+    const Case cases[] = {
+        {"no key", false, 0, 290, 310},
+        {"a key on frame 10", false, 10, 10, 11},
+        {"the key of the last step, still held", true, 0, 290, 310},
+    };
+    scene3d(); // made now, so that the hooks it installs do not replace ours
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InputScriptClear();
+        if (c.held_before) InputScriptKey(screen_test::kKeyReturn, true);
+        g_closing_frames = 0;
+        g_closing_key_frame = c.key_frame;
+        SetFrameResetHook(closing_frame);
+        closing_screen(0, 1, 1);
+        SetFrameResetHook(renderer_reset);
+        EXPECT_GE(g_closing_frames, c.min_frames);
+        EXPECT_LE(g_closing_frames, c.max_frames);
+    }
+}
+
 // ---------------------------------------------------------------- main program
 
 // Run in a child process: the main program in `dir`, with keys pressed on
