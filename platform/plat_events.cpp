@@ -76,6 +76,7 @@ PlatWindowEvents& plat_window_events() {
 
 void plat_pump_events() {
     if (!g_started) return;
+    plat_input_pump_starts();
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_QUIT) {

@@ -175,8 +175,16 @@ constexpr ScanPair kScanPairs[] = {
     {SDL_SCANCODE_MEDIASELECT, 237},
 };
 
+// A press seen since the last read is held in the readings until a pump
+// after that read, so a key, mouse button or joystick button pressed and
+// released between two frames' reads is still seen once.
+bool g_read_since_pump = false;
+
 struct KeyboardState {
     std::uint8_t down[256] = {};
+    // What reads see: down, or pressed since the last read.
+    std::uint8_t seen[256] = {};
+    bool pressed[256] = {};
     // Text the layout typed with each key's latest press (0: none seen).
     std::uint8_t typed[256] = {};
     int last_pressed = 0;
@@ -194,9 +202,12 @@ void handle_key(const SDL_KeyboardEvent& key) {
     if (key.type == SDL_KEYDOWN) {
         if (!key.repeat) kb.typed[code] = 0;
         kb.down[code] = 0x80;
+        kb.seen[code] = 0x80;
+        kb.pressed[code] = true;
         kb.last_pressed = code;
     } else {
         kb.down[code] = 0;
+        if (!kb.pressed[code]) kb.seen[code] = 0;
     }
 }
 
@@ -239,6 +250,7 @@ struct MouseState {
     int x = 0, y = 0;
     int rel_dx = 0, rel_dy = 0, wheel = 0;
     bool buttons[3] = {false, false, false};
+    bool pressed[3] = {false, false, false}; // since the last read
 };
 
 MouseState& mouse() {
@@ -251,7 +263,10 @@ void handle_button(const SDL_MouseButtonEvent& button) {
                 : button.button == SDL_BUTTON_RIGHT  ? 1
                 : button.button == SDL_BUTTON_MIDDLE ? 2
                                                      : -1;
-    if (index >= 0) mouse().buttons[index] = button.state == SDL_PRESSED;
+    if (index < 0) return;
+    const bool down = button.state == SDL_PRESSED;
+    mouse().buttons[index] = down;
+    if (down) mouse().pressed[index] = true;
 }
 
 // ---------------------------------------------------------------- joysticks
@@ -260,6 +275,7 @@ struct JoySlot {
     SDL_Joystick* handle = nullptr;
     SDL_JoystickID id = -1;
     std::string name;
+    bool pressed[32] = {}; // buttons pressed since the last read
 };
 
 JoySlot* joy_slots() {
@@ -295,6 +311,39 @@ void joy_close(SDL_JoystickID id) {
     }
 }
 
+void joy_button_pressed(const SDL_JoyButtonEvent& button) {
+    JoySlot* slots = joy_slots();
+    for (int i = 0; i < kPlatMaxJoysticks; ++i) {
+        if (slots[i].handle && slots[i].id == button.which && button.button < 32)
+            slots[i].pressed[button.button] = true;
+    }
+}
+
+// Analogue triggers rest at an end of their range (SDL's plain joystick
+// interface reports them as -32768 untouched) and would read as fully
+// deflected forever. An axis whose first reported state is at an end is
+// read from there instead: 0 at rest, 32767 fully pressed. Centred sticks
+// read as they are.
+std::int32_t axis_from_rest(SDL_Joystick* joy, int axis) {
+    const std::int32_t raw = SDL_JoystickGetAxis(joy, axis);
+    Sint16 rest = 0;
+    if (!SDL_JoystickGetAxisInitialState(joy, axis, &rest)) return raw;
+    if (rest <= -32767) return std::clamp((raw - rest) / 2, 0, 32767);
+    if (rest == 32767) return std::clamp((rest - raw) / 2, 0, 32767);
+    return raw;
+}
+
+// The pump after a read lets the readings follow the devices again.
+void forget_presses() {
+    KeyboardState& kb = keyboard();
+    std::copy(std::begin(kb.down), std::end(kb.down), std::begin(kb.seen));
+    std::fill(std::begin(kb.pressed), std::end(kb.pressed), false);
+    std::fill(std::begin(mouse().pressed), std::end(mouse().pressed), false);
+    JoySlot* slots = joy_slots();
+    for (int i = 0; i < kPlatMaxJoysticks; ++i)
+        std::fill(std::begin(slots[i].pressed), std::end(slots[i].pressed), false);
+}
+
 std::uint32_t hat_hundredths(Uint8 hat) {
     switch (hat) {
     case SDL_HAT_UP:
@@ -323,18 +372,23 @@ std::uint32_t hat_hundredths(Uint8 hat) {
 // ---------------------------------------------------------------- keyboard
 
 const std::uint8_t* plat_key_state() {
-    return keyboard().down;
+    g_read_since_pump = true;
+    return keyboard().seen;
 }
 
 void plat_key_set(int code, bool down) {
     if (code < 0 || code > 255) return;
-    keyboard().down[code] = down ? 0x80 : 0;
-    if (down) keyboard().typed[code] = 0;
+    KeyboardState& kb = keyboard();
+    kb.down[code] = kb.seen[code] = down ? 0x80 : 0;
+    kb.pressed[code] = false;
+    if (down) kb.typed[code] = 0;
 }
 
 void plat_key_clear_all() {
     KeyboardState& kb = keyboard();
     std::fill(std::begin(kb.down), std::end(kb.down), std::uint8_t{0});
+    std::fill(std::begin(kb.seen), std::end(kb.seen), std::uint8_t{0});
+    std::fill(std::begin(kb.pressed), std::end(kb.pressed), false);
     std::fill(std::begin(kb.typed), std::end(kb.typed), std::uint8_t{0});
     kb.last_pressed = 0;
 }
@@ -374,8 +428,9 @@ void plat_mouse_position(int* x, int* y) {
 }
 
 void plat_mouse_buttons(bool buttons[3]) {
+    g_read_since_pump = true;
     for (int i = 0; i < 3; ++i)
-        buttons[i] = mouse().buttons[i];
+        buttons[i] = mouse().buttons[i] || mouse().pressed[i];
 }
 
 void plat_mouse_take_motion(int* dx, int* dy, int* wheel) {
@@ -442,15 +497,17 @@ std::string plat_joy_name(int index) {
 
 bool plat_joy_read(int index, PlatJoyState& state) {
     if (!plat_joy_attached(index)) return false;
-    SDL_Joystick* joy = joy_slots()[index].handle;
+    g_read_since_pump = true;
+    const JoySlot& slot = joy_slots()[index];
+    SDL_Joystick* joy = slot.handle;
     state = PlatJoyState{};
     int axes = std::min(SDL_JoystickNumAxes(joy), 6);
     for (int a = 0; a < axes; ++a)
-        state.axes[a] = SDL_JoystickGetAxis(joy, a);
+        state.axes[a] = axis_from_rest(joy, a);
     if (SDL_JoystickNumHats(joy) > 0) state.hat = hat_hundredths(SDL_JoystickGetHat(joy, 0));
     int buttons = std::min(SDL_JoystickNumButtons(joy), 32);
     for (int b = 0; b < buttons; ++b)
-        state.buttons[b] = SDL_JoystickGetButton(joy, b) ? 0x80 : 0;
+        state.buttons[b] = SDL_JoystickGetButton(joy, b) || slot.pressed[b] ? 0x80 : 0;
     return true;
 }
 
@@ -464,6 +521,12 @@ bool plat_joy_rumble(int index, double low, double high, std::uint32_t ms) {
 }
 
 // ---------------------------------------------------------------- pump and time
+
+void plat_input_pump_starts() {
+    if (!g_read_since_pump) return;
+    g_read_since_pump = false;
+    forget_presses();
+}
 
 void plat_input_handle_event(const SDL_Event& event) {
     MouseState& m = mouse();
@@ -488,6 +551,9 @@ void plat_input_handle_event(const SDL_Event& event) {
         break;
     case SDL_MOUSEWHEEL:
         m.wheel += event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y;
+        break;
+    case SDL_JOYBUTTONDOWN:
+        joy_button_pressed(event.jbutton);
         break;
     case SDL_JOYDEVICEADDED:
         joy_open(event.jdevice.which);

@@ -13,9 +13,11 @@ union SDL_Event; // only the event pump hands events in
 
 // ---------------------------------------------------------------- keyboard
 
-// One byte per scan code, 0x80 while the key is down.
+// One byte per scan code, 0x80 while the key is down. A key pressed since
+// the previous read reads as down once even when it is already up again
+// (a quick tap between two frames); so do mouse and joystick buttons.
 const std::uint8_t* plat_key_state();
-// Sets a key directly, as if its event had arrived (scripted input).
+// Sets a key directly (scripted input): it reads exactly as set.
 void plat_key_set(int code, bool down);
 void plat_key_clear_all();
 // Scan code of an SDL scancode, 0 when it has none.
@@ -50,7 +52,8 @@ inline constexpr int kPlatMaxJoysticks = 10;
 
 // One joystick reading, in DirectInput's terms: axes X Y Z RX RY RZ in
 // -32768..32767, hat 0 in hundredths of a degree (0xFFFFFFFF centred),
-// buttons 0x80 while down.
+// buttons 0x80 while down. An axis that rests at an end of its range (an
+// analogue trigger) reads 0 at rest to 32767 fully pressed.
 struct PlatJoyState {
     std::int32_t axes[6] = {0, 0, 0, 0, 0, 0};
     std::uint32_t hat = 0xFFFFFFFFu;
@@ -74,6 +77,9 @@ bool plat_joy_rumble(int index, double low, double high, std::uint32_t ms);
 
 // ---------------------------------------------------------------- pump and time
 
+// Called by the event pump before it takes events: presses already read
+// are forgotten, so the readings follow the devices again.
+void plat_input_pump_starts();
 // Called by the event pump for each input event.
 void plat_input_handle_event(const SDL_Event& event);
 void plat_input_sleep_ms(std::uint32_t ms);

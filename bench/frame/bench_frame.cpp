@@ -38,8 +38,6 @@ void start_engine() {
     engine().screen_height = g_start.height;
     EngineInit(nullptr, "Cropstack benchmark");
     SetEscapeEnds(0);
-    game_values().camera_follow = RtArray<double>();
-    rt_dim(game_values().camera_follow, 3);
     load_game_assets();
     install_presentation();
     install_game_devices();

@@ -20,11 +20,23 @@ int cell(double position) {
     return static_cast<int>(position);
 }
 
-void mark_box(RtArray<double>& grid, const BoxRecord& box, double code) {
-    int x0 = cell(box.m.x), y0 = cell(box.m.y);
+void mark_cells(RtArray<double>& grid, int x0, int y0, const BoxRecord& box, double code) {
     for (int y = y0; y < y0 + cell(box.depth); ++y)
         for (int x = x0; x < x0 + cell(box.width); ++x)
             rt_index(grid, x, y) = code;
+}
+
+void mark_box(RtArray<double>& grid, const BoxRecord& box, double code) {
+    mark_cells(grid, cell(box.m.x), cell(box.m.y), box, code);
+}
+
+// A sliding block already belongs to the cell it is moving to: its place
+// truncated would still name the old cell for a slide right or down, and
+// the block would vanish from the grid until it arrived.
+void mark_block(RtArray<double>& grid, const BoxRecord& block) {
+    const Mover& m = block.m;
+    mark_cells(grid, cell(m.x + m.pending_dx + 0.4), cell(m.y + m.pending_dy + 0.4), block,
+               kCellBlock);
 }
 
 // The cell of arm k of a door whose pivot is at (px, py).
@@ -62,7 +74,7 @@ void rebuild_occupancy(BoardState& board) {
     rt_dim(grid, kBoardWidth, kBoardHeight);
     for (int i = 0; i < count(board.blocks); ++i) {
         const BoxRecord& block = rt_index(board.blocks, i);
-        if (block.m.pending_height == 0 && block.m.height == 0) mark_box(grid, block, kCellBlock);
+        if (block.m.pending_height == 0 && block.m.height == 0) mark_block(grid, block);
     }
     for (int i = 0; i < count(board.walls); ++i)
         mark_box(grid, rt_index(board.walls, i), kCellWall);

@@ -140,6 +140,10 @@ struct BoardState {
     RtArray<double> terrain;   // 20 x 18: 0 floor, non-zero hole
     double fade_timer = 0;     // 0 playable, > 0 iris closing, < 0 opening
     double floor_slot = 0;     // model slot of this board's floor
+    // The point camera mode 1 glides towards the current character, one per
+    // board so that two boards' views never pull at each other; set when a
+    // level starts.
+    double camera_follow[3] = {0, 0, 0};
     double current_character = 0;
     double level_number = 0;
     double moves = 0; // accepted steps in this attempt: undo takes one back, redo gives it again
@@ -156,7 +160,6 @@ struct GameValues {
     double player_count = 0;
     double option_repeat = 0; // non-zero: held direction actions repeat
     double option_camera = 0;
-    RtArray<double> camera_follow; // 3 elements once dimensioned
 };
 GameValues& game_values();
 

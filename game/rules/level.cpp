@@ -266,12 +266,10 @@ void commit(BoardState& board, const DecodedLevel& level) {
     // Only the exit's cell comes from the file; a spin still under way carries on.
     board.exit.x = level.exit.x;
     board.exit.y = level.exit.y;
-    RtArray<double>& follow = game_values().camera_follow;
-    if (rt_bounds(follow, 0) < 3) rt_dim(follow, 3);
     const Mover& first = rt_index(board.characters, 0).m;
-    rt_index(follow, 0) = first.x + 9;
-    rt_index(follow, 1) = 10;
-    rt_index(follow, 2) = first.y + 5;
+    board.camera_follow[0] = first.x + 9;
+    board.camera_follow[1] = 10;
+    board.camera_follow[2] = first.y + 5;
     board.current_character = 0;
     board.moves = 0;
     rt_dim(board.undo_stack, 0);

@@ -31,6 +31,14 @@ bool character_at(const BoardState& board, int x, int y) {
     return false;
 }
 
+// Whether block i rests over cell (x, y), as find_block looks for it.
+bool block_covers(const BoardState& board, int i, int x, int y) {
+    if (i >= count(board.blocks)) return false;
+    const BoxRecord& b = rt_index(board.blocks, i);
+    return b.m.x <= x && x < b.m.x + b.width && b.m.y <= y && y < b.m.y + b.depth &&
+           b.m.height == 0;
+}
+
 void play(double slot) {
     rules_devices().play_sound(slot);
 }
@@ -174,7 +182,12 @@ double take_step(BoardState& board, double dx, double dy) {
         c.pending_dy = dy;
     } else if (code == kCellBlock) {
         if (is_hole(board, tx, ty)) return 0;
-        if (try_push_block(board, find_block(board, tx, ty), dx, dy) == 0) return 0;
+        // find_block answers 0 for a cell no block covers (one a block is
+        // sliding into leftwards or upwards): block 0 must not be
+        // pushed from a distance then.
+        int b = cell(find_block(board, tx, ty));
+        if (!block_covers(board, b, tx, ty)) return 0;
+        if (try_push_block(board, b, dx, dy) == 0) return 0;
         c.pending_dx = dx;
         c.pending_dy = dy;
     } else if (code == kCellArm) {

@@ -84,7 +84,6 @@ const RtString& game_settings_file() {
 
 void game_main() {
     GameValues& g = game_values();
-    rt_dim(g.camera_follow, 3);
     ini_open(game_settings_file());
     apply_screen_mode(rt_val(ini_get("options", "2value")));
     GetScreenSize(&g.screen_width, &g.screen_height);

@@ -137,6 +137,7 @@ void handle_direction(MenuState& m, MenuPage& p, int direction) {
 void capture_step(MenuState& m) {
     if (KeyDown(kKeyEscape) != 0) {
         m.capture = 0;
+        m.escape_taken = 1;
         return;
     }
     // The key that chose the line is still down: it is not the new binding.
@@ -218,6 +219,7 @@ double MenuOpen(const RtString& settings_file) {
     m.capture = 0;
     m.cursor = 0;
     m.held_direction = 0;
+    m.escape_taken = 0;
     TakeInputSnapshot(reference_snapshot());
     refresh_level_choices();
     return 0;
@@ -225,6 +227,7 @@ double MenuOpen(const RtString& settings_file) {
 
 double MenuFrame() {
     MenuState& m = menu_state();
+    if (m.escape_taken != 0 && KeyDown(kKeyEscape) == 0) m.escape_taken = 0;
     int direction = read_direction();
     if (m.held_direction != kNone && direction != m.held_direction) m.held_direction = kNone;
     MenuPage p = load_page(m.page);

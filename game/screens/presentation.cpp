@@ -34,13 +34,7 @@ const Mover* followed_character(const BoardState& board) {
     return &rt_index(board.characters, k).m;
 }
 
-RtArray<double>& follow_point() {
-    RtArray<double>& follow = game_values().camera_follow;
-    if (rt_bounds(follow, 0) < 3) rt_dim(follow, 3);
-    return follow;
-}
-
-void set_camera(const BoardState& board) {
+void set_camera(BoardState& board) {
     const Mover* c = followed_character(board);
     if (!c) return;
     const double cx = c->x, cy = c->y;
@@ -52,12 +46,11 @@ void set_camera(const BoardState& board) {
         calls().SetCamera(cx, 15, cy + 9, (cx - 10) * 0.5 + 10, 0, (cy - 9) * 0.5 + 9);
     } else if (mode == 1) {
         // Glides toward the character by a fixed share per drawn frame.
-        RtArray<double>& f = follow_point();
-        rt_index(f, 0) = rt_index(f, 0) * 0.99 + cx * 0.01;
-        rt_index(f, 2) = rt_index(f, 2) * 0.99 + cy * 0.01;
+        double* f = board.camera_follow;
+        f[0] = f[0] * 0.99 + cx * 0.01;
+        f[2] = f[2] * 0.99 + cy * 0.01;
         calls().SetCameraUp(0, 0.1, -1);
-        calls().SetCamera(rt_index(f, 0), 15, rt_index(f, 1) + 9, rt_index(f, 0), 0,
-                          rt_index(f, 2));
+        calls().SetCamera(f[0], 15, f[1] + 9, f[0], 0, f[2]);
     } else if (mode == 2) {
         calls().SetCameraUp(0, 0, -1);
         calls().SetCamera(cx, 15, cy + 9, cx, 0, cy);

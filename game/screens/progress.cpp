@@ -49,14 +49,8 @@ bool playable_level(const RtString& level_dir, double level) {
     const RtString file = level_file_name(level_dir, level);
     // Asked first, so that the end of the library leaves no log entry.
     if (rt_file_exists(file) == 0) return false;
-    // Loading a level moves the camera's follow point to its start; the
-    // board on screen keeps its own.
-    RtArray<double> follow;
-    rt_array_assign(follow, game_values().camera_follow);
     BoardState scratch;
-    const bool loaded = load_level_file(scratch, file) != 0;
-    rt_array_assign(game_values().camera_follow, follow);
-    return loaded;
+    return load_level_file(scratch, file) != 0;
 }
 
 ProgressRecord read_progress(const RtString& file, const RtString& level_dir) {

@@ -71,6 +71,9 @@ struct MenuState {
     // The direction (1 up, 2 left, 3 down, 4 right, 5 return) acted on last,
     // ignored until a frame reads another one, so each press acts once.
     double held_direction = 0;
+    // 1 from an Escape that cancelled a capture until that Escape is
+    // released: the menu used it up, so the title screen must not end on it.
+    double escape_taken = 0;
     // The lines and bracket texts of the last frame drawn.
     RtArray<RtString> names;
     RtArray<RtString> display;

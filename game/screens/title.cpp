@@ -119,7 +119,8 @@ double title_screen() {
         draw_thumbnails(phase, w, h);
         StretchSprite(kOverlaySprite, w * 0.1, h * 0.125, w * 0.8, h * 0.4);
         if (TotalTime() > menu_time) result = MenuFrame();
-        if (KeyDown(kEscape) != 0) result = -1;
+        // An Escape that cancelled a key capture belongs to the menu.
+        if (KeyDown(kEscape) != 0 && menu_state().escape_taken == 0) result = -1;
         ShowScreen();
     }
     return result;

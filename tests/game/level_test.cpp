@@ -47,8 +47,8 @@ TEST(Level, CharactersAndAnAbsentExit) {
     EXPECT_EQ(board.exit.y, 9);
     EXPECT_EQ(rt_bounds(board.blocks, 0), 0) << "a one-character line is an empty list";
     EXPECT_EQ(rt_bounds(board.doors, 0), 0);
-    EXPECT_EQ(rt_index(game_values().camera_follow, 0), 10);
-    EXPECT_EQ(rt_index(game_values().camera_follow, 2), 6);
+    EXPECT_EQ(board.camera_follow[0], 10);
+    EXPECT_EQ(board.camera_follow[2], 6);
     EXPECT_EQ(level_file_name("levlib", 10).str(), "levlib/QLEV10.CMD");
 }
 

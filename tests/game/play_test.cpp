@@ -256,6 +256,19 @@ TEST_F(Play, CompletedLevelsAreRecordedAndTheNextGameStartsThere) {
     }
 }
 
+// One cell takes 150 ms of the clock: three frames of 50 ms, the first two
+// part of the way, the third arriving.
+TEST_F(Play, OneCellTakesAHundredAndFiftyMilliseconds) {
+    make_game_dir("pace", {{1, kLevel}});
+    play(1, {{kKeyRight, 2, 3}, {kKeyEscape, 10, 11}});
+    ASSERT_GE(run_.frames.size(), 6u);
+    EXPECT_EQ(run_.frames[1][0].x, 3) << "not moved before the key";
+    EXPECT_NEAR(run_.frames[2][0].x, 3 + 1 / 3.0, 0.01);
+    EXPECT_NEAR(run_.frames[3][0].x, 3 + 2 / 3.0, 0.01);
+    EXPECT_EQ(run_.frames[4][0].x, 4);
+    EXPECT_EQ(run_.frames[5][0].x, 4);
+}
+
 // Where each board's 3D scene is set up: (viewport top, viewport height).
 std::vector<std::pair<int, int>> g_scene_viewports;
 void record_make3d(double near_plane, double far_plane, double fov) {

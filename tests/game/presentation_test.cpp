@@ -280,6 +280,48 @@ TEST_F(Presentation, CameraModes) {
     }
 }
 
+// One character far from the first board's, at (13, 8).
+const char* const kFarBoard = "################/#..............#/#..............#/"
+                              "#..............#/#..............#/#..............#/"
+                              "#..............#/#..............#/#............1.#/"
+                              "################";
+
+// The camera calls of one drawing of the board.
+Calls camera_of(BoardState& board) {
+    g_calls.clear();
+    draw_board(board);
+    End3D();
+    return calls_of({"SetCamera"});
+}
+
+// Two boards in glide mode, drawn in turn as the play loop does, each glide
+// as the same board would alone; starting a level on one leaves the other's
+// view where it was.
+TEST_F(Presentation, GlideFollowsEachBoardsOwnCharacter) {
+    game_values().option_camera = 1;
+    BoardState upper_alone = board_from_picture(kCameraBoard);
+    BoardState lower_alone = board_from_picture(kFarBoard);
+    BoardState upper = board_from_picture(kCameraBoard);
+    BoardState lower = board_from_picture(kFarBoard);
+    for (int frame = 0; frame < 40; ++frame) {
+        SCOPED_TRACE(frame);
+        if (frame == 20) {
+            // A new level on the lower board only.
+            lower.level_number = lower_alone.level_number;
+            ASSERT_EQ(load_level(lower, level_dir().c_str()), 1);
+            ASSERT_EQ(load_level(lower_alone, level_dir().c_str()), 1);
+        }
+        const Calls upper_expected = camera_of(upper_alone);
+        const Calls lower_expected = camera_of(lower_alone);
+        ASSERT_EQ(camera_of(upper), upper_expected);
+        ASSERT_EQ(camera_of(lower), lower_expected);
+    }
+    // Each has moved 1% a frame from its own start towards its own character.
+    EXPECT_NEAR(upper.camera_follow[0], 2 + 9 * std::pow(0.99, 40), 1e-9);
+    EXPECT_NEAR(lower.camera_follow[0], 13 + 9 * std::pow(0.99, 20), 1e-9);
+    EXPECT_EQ(upper.camera_follow[1], 10);
+}
+
 namespace {
 
 bool white_at(int x, int y) {

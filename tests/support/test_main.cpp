@@ -1,6 +1,9 @@
 // The entry of every test program: headless video and sound drivers, and a
 // temporary directory of the process's own (also $TMPDIR), so test programs
 // running side by side never share the error log or other scratch files.
+// A test that ends the program outside a death test fails.
+#include "exit_guard.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -14,6 +17,7 @@ int main(int argc, char** argv) {
     const bool own_dir = mkdtemp(pattern) != nullptr;
     if (own_dir) setenv("TMPDIR", pattern, 1);
     ::testing::InitGoogleTest(&argc, argv);
+    install_exit_guard();
     const int result = RUN_ALL_TESTS();
     if (own_dir) {
         std::error_code ignored;

@@ -3,6 +3,8 @@
 // when that variable is set (the parent test sets it for a run's copy).
 #include "tests/whole/steps.h"
 
+#include "support/exit_guard.h"
+
 #include "platform/plat_files.h"
 
 #include <gtest/gtest.h>
@@ -329,6 +331,7 @@ int main(int argc, char** argv) {
     const char* name = std::getenv("CROPSTACK_WHOLE_SCENARIO");
     if (name == nullptr) {
         testing::InitGoogleTest(&argc, argv);
+        install_exit_guard();
         return RUN_ALL_TESTS();
     }
     const auto& table = whole::scenarios();

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 
 namespace whole {
@@ -36,12 +37,72 @@ void expect_settings(const RunDir& run, const Settings& changed = {}) {
             << "left behind: " << e.path();
 }
 
+// Shares of a picture's pixels (rows from `top` to `bottom`, of 480) by what
+// they show: the white background, the floor's green, the menu's dark box,
+// and how many different colours appear at all.
+struct PictureContent {
+    double white = 0, green = 0, dark = 0;
+    int colours = 0;
+};
+
+PictureContent content(const DecodedImage& image, int top, int bottom) {
+    PictureContent c;
+    std::set<std::uint32_t> colours;
+    int n = 0;
+    for (int y = top; y < bottom && y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x, ++n) {
+            const std::uint8_t* p =
+                &image.pixels[4 * (static_cast<std::size_t>(y) * image.width + x)];
+            const int r = p[0], g = p[1], b = p[2];
+            c.white += r > 240 && g > 240 && b > 240;
+            c.green += g > 60 && g > r + 40 && g > b + 40;
+            c.dark += r < 160 && g < 160 && b < 160;
+            if (colours.size() < 1000) colours.insert(r | g << 8 | b << 16);
+        }
+    }
+    c.white /= n;
+    c.green /= n;
+    c.dark /= n;
+    c.colours = static_cast<int>(colours.size());
+    return c;
+}
+
+// What each screenshot must show, not only its size.
+struct ShotExpectation {
+    const char* name;
+    double white_min, green_min, dark_min;
+};
+
+const ShotExpectation kShots[] = {
+    {"title", 0.5, 0, 0},    // the white screen under the thumbnails and the logo
+    {"menu", 0.2, 0, 0.25},  // the translucent dark box over it
+    {"play-one", 0, 0.3, 0}, // the board's floor, mostly green
+    {"iris", 0.1, 0.2, 0},   // the white iris closing over the board
+    {"play-two", 0, 0.1, 0}, // in each half
+};
+
 void expect_screenshot(const std::string& name) {
     DecodedImage image;
     const fs::path file = screenshot_dir() / (name + ".png");
     ASSERT_TRUE(DecodePng(RtString(file.c_str()), 0, image)) << file;
     EXPECT_EQ(image.width, 640);
     EXPECT_EQ(image.height, 480);
+    ASSERT_EQ(image.pixels.size(), 640u * 480u * 4u);
+    const ShotExpectation* e = nullptr;
+    for (const ShotExpectation& s : kShots)
+        if (name == s.name) e = &s;
+    ASSERT_NE(e, nullptr) << name;
+    // Two boards: each half shows its own board.
+    const bool halves = name == "play-two";
+    for (int half = 0; half < (halves ? 2 : 1); ++half) {
+        SCOPED_TRACE(name + (halves ? (half == 0 ? " upper half" : " lower half") : ""));
+        const PictureContent c =
+            halves ? content(image, half * 240, half * 240 + 240) : content(image, 0, 480);
+        EXPECT_GT(c.colours, 20) << "a picture, not one colour";
+        EXPECT_GE(c.white, e->white_min);
+        EXPECT_GE(c.green, e->green_min);
+        EXPECT_GE(c.dark, e->dark_min);
+    }
 }
 
 TEST(WholeProgram, OnePlayerPlaysFiveLevelsReturnsToTheTitleAndQuits) {
