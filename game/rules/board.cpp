@@ -16,10 +16,6 @@ double clamp_step(double pending, double limit) {
     return std::clamp(pending, -limit, limit);
 }
 
-int cell(double position) {
-    return static_cast<int>(position);
-}
-
 void mark_cells(RtArray<double>& grid, int x0, int y0, const BoxRecord& box, double code) {
     for (int y = y0; y < y0 + cell(box.depth); ++y)
         for (int x = x0; x < x0 + cell(box.width); ++x)
@@ -49,10 +45,6 @@ void arm_cell(int k, int px, int py, int* x, int* y) {
 
 bool mover_moving(const Mover& m) {
     return m.pending_dx != 0 || m.pending_dy != 0 || m.pending_height != 0 || m.pending_angle != 0;
-}
-
-int count(const auto& array) {
-    return static_cast<int>(rt_bounds(array, 0));
 }
 
 // Sizing an array to nothing gives it fresh storage, so an empty list is only

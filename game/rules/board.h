@@ -13,6 +13,16 @@
 #include <string>
 #include <vector>
 
+// Entries of a list: the first dimension of an array.
+inline int count(const auto& list) {
+    return static_cast<int>(rt_bounds(list, 0));
+}
+// The whole cell (or list index) a position held as a number stands for,
+// truncated toward zero.
+inline int cell(double position) {
+    return static_cast<int>(position);
+}
+
 // ---------------------------------------------------------------- devices
 
 // What the rules take from the machine: the input state the controls read and
@@ -36,12 +46,25 @@ void set_rules_devices(const RulesDevices& devices);
 
 // ---------------------------------------------------------------- control mapping
 
+// The seven player actions. Their numbers are the ones the settings and the
+// once-per-press rule use; kNoAction is "none fired yet".
+enum Action : int {
+    kNoAction = 0,
+    kActionLeft = 1,
+    kActionRight = 2,
+    kActionUp = 3,
+    kActionDown = 4,
+    kActionUndo = 5,
+    kActionNextCharacter = 6,
+    kActionRestart = 7,
+};
+
 // A player's seven binding codes (keys "1value" to "7value" of the player's
 // "keyconfig" section: up, down, left, right, next character, undo, restart)
-// and the action that fired last for this player (0 when none).
+// and the action that fired last for this player.
 struct PlayerControls {
     RtString bindings[7];
-    double last_action = 0;
+    Action last_action = kNoAction;
 };
 
 // Every key (index 1..255; 0 stays 0) and every joystick control
@@ -60,9 +83,9 @@ double EvalBinding(const RtString& code);
 // Control 0..11 axes (by side, beyond the dead zone), 12..15 hat sides,
 // 16.. buttons 0.. of the joystick.
 double JoyControlValue(double joystick, double control, double dead_zone);
-// 1 when the action (1..7) fires for these controls, with the repeat option
-// and the once-per-press rule; updates controls.last_action.
-double ActionPressed(PlayerControls& controls, double action);
+// 1 when the action fires for these controls, with the repeat option and the
+// once-per-press rule; updates controls.last_action.
+double ActionPressed(PlayerControls& controls, Action action);
 // Reads the seven bindings of player p (1, 2, ...) from section "keyconfig<p>"
 // of the open settings store; last action starts at 0.
 void LoadPlayerControls(PlayerControls& controls, double player);
@@ -82,6 +105,13 @@ inline constexpr double kCellBlock = 1; // a block resting on the floor
 inline constexpr double kCellWall = 2;  // a wall or a door pivot
 inline constexpr double kCellArm = 3;   // a door arm
 inline constexpr double kCellExit = 4;
+
+// First values of a board's fade timer: the iris starts closing after a
+// level was completed or restarted, closes a little later after Escape (so
+// the play loop can tell the two apart), and starts opening on a new level.
+inline constexpr double kFadeClosing = 0.00001;
+inline constexpr double kFadeClosingToQuit = 0.000001;
+inline constexpr double kFadeOpening = -0.00001;
 
 // Sound slots the rules play.
 inline constexpr double kSoundBlock = 0; // "block.wav"
@@ -255,6 +285,31 @@ class LevelInfo {
   private:
     IniStore store_;
 };
+
+// ---------------------------------------------------------------- level pictures
+
+// A level drawn as text, one character per cell, row 0 at the top:
+//   #  wall            .  floor          ~  hole           (space) a hole
+//   +  door pivot      |  arm above or below a pivot       -  arm left or right of one
+//   E  exit            1..5  characters, in list order
+//   B  a 1 x 1 block (each B its own block)
+//   a..z  blocks: each group of touching cells of one letter is one block and
+//         must fill a rectangle; neighbouring blocks take different letters.
+// Cells the picture does not reach are floor.
+struct LevelLines {
+    std::string walls, blocks, doors, people, terrain; // lists empty when there is nothing
+};
+// How the walls become records: one per horizontal run, or as few rectangles.
+enum class WallRecords { kRuns, kRectangles };
+// The lines of the level file for a picture, or false with the reason (a
+// picture larger than the board, a block letter that is no rectangle, an arm
+// without a single pivot beside it). Characters and exit are not checked.
+bool encode_level_picture(const std::vector<std::string>& rows, WallRecords walls,
+                          LevelLines& lines, std::string& error);
+// The five lines as the file holds them: an empty list becomes the filler ".".
+std::vector<std::string> level_file_lines(const LevelLines& lines);
+// Picture rows from one text with the rows separated by '/'.
+std::vector<std::string> level_picture_rows(const std::string& picture);
 
 // ---------------------------------------------------------------- key and control names
 

@@ -6,10 +6,6 @@ namespace {
 
 using Picture = char[kBoardHeight][kBoardWidth];
 
-int count(const auto& array) {
-    return static_cast<int>(rt_bounds(array, 0));
-}
-
 // Movers may stand between cells; they are shown at the cell they are nearest
 // to arriving at, as the rules round them.
 int at(double position) {

@@ -2,27 +2,30 @@
 // rule, and the input snapshots the settings menu uses to learn a new binding.
 #include "game/rules/board.h"
 
+#include "input/scancodes.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
 constexpr int kControlsPerJoystick = 48;
-constexpr int kKeyCount = 256;
 
-// Per action (1..7): which binding it reads (0-based) and whether it is a
-// movement action (fires above half a deflection) or a command (any value).
+// Per action (indexed by Action): which binding it reads (0-based) and
+// whether it is a movement action (fires above half a deflection) or a
+// command (any value).
 struct ActionBinding {
     int binding;
     bool movement;
 };
 constexpr ActionBinding kActions[8] = {
-    {0, false},                                    // no action 0
+    {0, false},                                    // kNoAction
     {2, true},  {3, true},  {0, true},  {1, true}, // left, right, up, down
     {5, false}, {4, false}, {6, false},            // undo, next, restart
 };
 // The order in which ActionPressed evaluates the bindings.
-constexpr int kEvalOrder[7] = {1, 2, 3, 4, 5, 6, 7};
+constexpr Action kEvalOrder[7] = {kActionLeft, kActionRight,         kActionUp,     kActionDown,
+                                  kActionUndo, kActionNextCharacter, kActionRestart};
 
 // A key of a snapshot, reading 0 from a snapshot that was never taken.
 double snapshot_key(const RtArray<double>& keys, int k) {
@@ -60,11 +63,11 @@ double JoyControlValue(double joystick, double control, double dead_zone) {
     return rules_devices().joy_button(joystick, control - 16) != 0 ? 1 : 0;
 }
 
-double ActionPressed(PlayerControls& controls, double action) {
+double ActionPressed(PlayerControls& controls, Action action) {
     double result = 0;
     bool command_held = false;
     // Every binding is evaluated on every call, whatever the asked action.
-    for (int a : kEvalOrder) {
+    for (Action a : kEvalOrder) {
         double v = EvalBinding(controls.bindings[kActions[a].binding]);
         bool active = kActions[a].movement ? v > 0.5 : v != 0;
         if (active && a == action) result = 1;
@@ -77,7 +80,7 @@ double ActionPressed(PlayerControls& controls, double action) {
             result = 0;
         controls.last_action = action;
     } else if (action == controls.last_action) {
-        controls.last_action = 0;
+        controls.last_action = kNoAction;
     }
     return result;
 }
@@ -86,12 +89,12 @@ void LoadPlayerControls(PlayerControls& controls, double player) {
     RtString section = RtString("keyconfig") + RtString(static_cast<int>(player));
     for (int i = 0; i < 7; ++i)
         controls.bindings[i] = ini_get(section, RtString(i + 1) + "value");
-    controls.last_action = 0;
+    controls.last_action = kNoAction;
 }
 
 void TakeInputSnapshot(InputSnapshot& snapshot) {
-    if (rt_bounds(snapshot.keys, 0) != kKeyCount) rt_dim(snapshot.keys, kKeyCount);
-    for (int k = 1; k < kKeyCount; ++k)
+    if (rt_bounds(snapshot.keys, 0) != kKeyCodeCount) rt_dim(snapshot.keys, kKeyCodeCount);
+    for (int k = 1; k < kKeyCodeCount; ++k)
         rt_index(snapshot.keys, k) = rules_devices().key_down(static_cast<double>(k));
     int joysticks = static_cast<int>(rules_devices().joy_count());
     rt_dim(snapshot.joystick_controls, joysticks, kControlsPerJoystick);
@@ -101,7 +104,7 @@ void TakeInputSnapshot(InputSnapshot& snapshot) {
 }
 
 RtString NewlyPressedBinding(const InputSnapshot& current, const InputSnapshot& previous) {
-    for (int k = 0; k < kKeyCount; ++k) {
+    for (int k = 0; k < kKeyCodeCount; ++k) {
         if (snapshot_key(current.keys, k) != 0 && snapshot_key(previous.keys, k) == 0)
             return RtString("K") + RtString(k);
     }

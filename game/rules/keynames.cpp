@@ -2,6 +2,8 @@
 // bracketed labels the settings menu shows for binding codes.
 #include "game/rules/board.h"
 
+#include "input/scancodes.h"
+
 namespace {
 
 struct KeyNameEntry {
@@ -162,8 +164,6 @@ constexpr const char* kControlNames[16] = {
     "NEG_RY", "POS_RY", "NEG_RZ", "POS_RZ", "NEG_POVX", "POS_POVX", "NEG_POVY", "POS_POVY",
 };
 
-constexpr int kKeyCodes = 256;
-
 // The menu asks for labels every frame, so the table is built once.
 const RtArray<RtString>& key_name_table() {
     static const RtArray<RtString> table = [] {
@@ -175,14 +175,14 @@ const RtArray<RtString>& key_name_table() {
 }
 
 RtString key_name(double code) {
-    if (!(code >= 0 && code < kKeyCodes)) return RtString();
+    if (!(code >= 0 && code < kKeyCodeCount)) return RtString();
     return rt_index(key_name_table(), static_cast<int>(code));
 }
 
 } // namespace
 
 void BuildKeyNameTable(RtArray<RtString>& table) {
-    rt_dim(table, kKeyCodes);
+    rt_dim(table, kKeyCodeCount);
     for (const KeyNameEntry& entry : kKeyNames)
         rt_index(table, entry.code) = entry.name;
 }

@@ -25,10 +25,6 @@ bool on_grid(int x, int y) {
     return x >= 0 && x < kBoardWidth && y >= 0 && y < kBoardHeight;
 }
 
-int count(const auto& array) {
-    return static_cast<int>(rt_bounds(array, 0));
-}
-
 // A coordinate letter: "A" is 0; a position past the end of the line reads
 // as code 0.
 int letter(const RtString& line, int j) {

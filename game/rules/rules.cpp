@@ -7,14 +7,6 @@
 
 namespace {
 
-int cell(double position) {
-    return static_cast<int>(position);
-}
-
-int count(const auto& array) {
-    return static_cast<int>(rt_bounds(array, 0));
-}
-
 double occupancy_at(const BoardState& board, int x, int y) {
     return rt_index(board.occupancy, x, y);
 }
@@ -95,7 +87,7 @@ void leave_through_exit(BoardState& board, int dx, int dy) {
     // holds while the iris is still opening too; waiting for a timer of
     // exactly 0 would lose the completion and leave the flag a cell further
     // on, perhaps inside a wall.
-    if (board.fade_timer <= 0) board.fade_timer = 0.00001;
+    if (board.fade_timer <= 0) board.fade_timer = kFadeClosing;
     Mover& c = current_mover(board);
     c.pending_dx = dx;
     c.pending_dy = dy;
@@ -154,10 +146,10 @@ void input_step(BoardState& board) {
     const Mover& c = current_mover(board);
     if (c.pending_dx != 0 || c.pending_dy != 0) return;
     // Asked in this order, which matters to the once-per-press rule.
-    double right = ActionPressed(board.controls, 2);
-    double left = ActionPressed(board.controls, 1);
-    double down = ActionPressed(board.controls, 4);
-    double up = ActionPressed(board.controls, 3);
+    double right = ActionPressed(board.controls, kActionRight);
+    double left = ActionPressed(board.controls, kActionLeft);
+    double down = ActionPressed(board.controls, kActionDown);
+    double up = ActionPressed(board.controls, kActionUp);
     step_character(board, right - left, down - up);
 }
 
@@ -287,10 +279,10 @@ void next_character(BoardState& board) {
 }
 
 void button_step(BoardState& board) {
-    if (ActionPressed(board.controls, 6) != 0) next_character(board);
-    if (ActionPressed(board.controls, 5) != 0) undo_last(board);
-    if (ActionPressed(board.controls, 7) != 0 && board.fade_timer == 0) {
+    if (ActionPressed(board.controls, kActionNextCharacter) != 0) next_character(board);
+    if (ActionPressed(board.controls, kActionUndo) != 0) undo_last(board);
+    if (ActionPressed(board.controls, kActionRestart) != 0 && board.fade_timer == 0) {
         board.level_number -= 1;
-        board.fade_timer = 0.00001;
+        board.fade_timer = kFadeClosing;
     }
 }

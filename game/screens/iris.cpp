@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr double kWhite = 16777215;
-
 struct Point {
     double x, y;
 };

@@ -68,11 +68,11 @@ void load_game_assets() {
 
 void load_frame_overlay(double player_count) {
     if (player_count == 1)
-        LoadSprite("bkgnd-1pl.png", 100);
+        LoadSprite("bkgnd-1pl.png", kPlayFrameSprite);
     else if (player_count == 2)
-        LoadSprite("bkgnd-2pl.png", 100);
+        LoadSprite("bkgnd-2pl.png", kPlayFrameSprite);
     else if (player_count >= 3 && player_count <= 4)
-        LoadSprite("bkgnd-4pl.png", 100);
+        LoadSprite("bkgnd-4pl.png", kPlayFrameSprite);
 }
 
 const RtString& game_settings_file() {

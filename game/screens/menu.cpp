@@ -6,17 +6,11 @@
 
 #include "graphics/graphics.h"
 #include "input/input.h"
+#include "input/scancodes.h"
 
 #include <cmath>
 
 namespace {
-
-constexpr int kKeyEscape = 1;
-constexpr int kKeyReturn = 28;
-constexpr int kKeyUp = 200;
-constexpr int kKeyLeft = 203;
-constexpr int kKeyRight = 205;
-constexpr int kKeyDown = 208;
 
 // Directions read from the keys; also kept in MenuState::held_direction.
 constexpr int kNone = 0, kUp = 1, kBack = 2, kDown = 3, kRight = 4, kSelect = 5;
@@ -102,7 +96,7 @@ void select_line(MenuState& m, MenuPage& p) {
     if (p.count < 1) return;
     RtString t = rt_mid(rt_index(p.types, static_cast<int>(m.cursor)), 0, 3);
     if (t == "dir" || t == "but")
-        m.slide = -0.0001;
+        m.slide = kSlideOut;
     else if (t == "tog")
         step_toggle(m, p);
     else if (t == "key")
@@ -122,7 +116,7 @@ void handle_direction(MenuState& m, MenuPage& p, int direction) {
     case kBack:
         if (m.page != "root") {
             m.back_flag = 1;
-            m.slide = -0.0001;
+            m.slide = kSlideOut;
         }
         break;
     case kRight:
@@ -169,7 +163,7 @@ bool slide_step(MenuState& m, const MenuPage& p, double* chosen) {
     if (m.back_flag != 0) {
         m.back_flag = 0;
         m.page = "root";
-        m.slide = 0.0001;
+        m.slide = kSlideIn;
         return false;
     }
     if (p.count < 1) return false;
@@ -178,7 +172,7 @@ bool slide_step(MenuState& m, const MenuPage& p, double* chosen) {
     if (type == "dir") {
         RtString next = ini_get(m.page, entry_key(c + 1, "value"));
         m.page = next == "NO_DATA" ? RtString("root") : next;
-        m.slide = 0.0001;
+        m.slide = kSlideIn;
         m.cursor = 0;
     } else if (type == "button") {
         *chosen = rt_index(p.values, c);
@@ -214,7 +208,7 @@ double MenuOpen(const RtString& settings_file) {
     ini_put("root", "button", "");
     MenuState& m = menu_state();
     m.page = "root";
-    m.slide = 0.0001;
+    m.slide = kSlideIn;
     m.back_flag = 0;
     m.capture = 0;
     m.cursor = 0;
@@ -251,9 +245,6 @@ double MenuFrame() {
 }
 
 namespace {
-
-constexpr double kBlack = 0;
-constexpr double kWhite = 0xFFFFFF;
 
 // The frame: "|" down both sides on every text row, "#" corners and "-"
 // along the top and bottom rows.

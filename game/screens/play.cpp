@@ -5,14 +5,13 @@
 
 #include "graphics/graphics.h"
 #include "input/input.h"
+#include "input/scancodes.h"
 #include "scene3d/scene3d.h"
 
 namespace {
 
-constexpr double kKeyEscape = 1;
 constexpr double kMsPerCell = 150;
 constexpr double kFadeMs = 1000;
-constexpr double kOverlaySprite = 100;
 
 PlayFrameObserver g_observer = nullptr;
 
@@ -77,7 +76,7 @@ FadeResult fade_step(PlayState& play, BoardState& board, int index, double dt) {
                 return FadeResult::kEnd;
             }
             board.current_character = 0;
-            board.fade_timer = -0.00001;
+            board.fade_timer = kFadeOpening;
         }
     }
     if (board.fade_timer < 0) {
@@ -100,7 +99,7 @@ FadeResult board_frame(PlayState& play, int index, double dt) {
     button_step(board);
     if (KeyDown(kKeyEscape) != 0 && board.fade_timer <= 0) {
         play.quit = true;
-        board.fade_timer = 0.000001;
+        board.fade_timer = kFadeClosingToQuit;
     }
     draw_board(board);
     End3D();
@@ -162,7 +161,7 @@ double play_game(double player_count) {
         for (int i = 0; i < play.count; ++i)
             if (board_frame(play, i, dt) == FadeResult::kEnd) return 0;
         End3D();
-        StretchSprite(kOverlaySprite, 0, 0, g.screen_width, g.screen_height);
+        StretchSprite(kPlayFrameSprite, 0, 0, g.screen_width, g.screen_height);
         draw_information(play);
         if (g_observer) g_observer(play.boards);
         ShowScreen();

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr double kWhite = 16777215;
 constexpr double kFloorColour = 51200;  // green 200
 constexpr double kBottomColour = 16384; // green 64
 // Model slots of the pieces (the asset table loads them there).
@@ -16,10 +15,6 @@ constexpr double kPepper = 10; // characters alternate with kPepper + 1 (the tom
 
 PresentationCalls& calls() {
     return presentation_calls();
-}
-
-int count(const auto& list) {
-    return static_cast<int>(rt_bounds(list, 0));
 }
 
 // ---------------------------------------------------------------- camera

@@ -5,6 +5,18 @@
 
 #include "game/rules/board.h"
 
+// Colours the screens share, as the drawing calls take them (0xRRGGBB).
+inline constexpr double kWhite = 0xFFFFFF;
+inline constexpr double kBlack = 0;
+
+// Sprite slots the screens share. Slot 100 holds the frame over the boards
+// during a game and the first of the title's thumbnails between games; slot
+// 99 holds the lens while the thumbnails are rendered and the logo after.
+inline constexpr double kPlayFrameSprite = 100;
+inline constexpr double kFirstThumbnailSprite = 100;
+inline constexpr double kLensSprite = 99;
+inline constexpr double kLogoSprite = 99;
+
 // ---------------------------------------------------------------- board presentation
 
 // Draws one board into the current viewport (background, camera, doors,
@@ -57,14 +69,18 @@ double MenuFrame();
 void MenuDraw(double slide, double cursor, const RtArray<RtString>& names,
               const RtArray<RtString>& display);
 
+// First values of the menu's slide: a page starts sliding in or out.
+inline constexpr double kSlideIn = 0.0001;
+inline constexpr double kSlideOut = -0.0001;
+
 // The menu's state between frames.
 struct MenuState {
     double back_flag = 0; // 1 while leaving a sub-page towards "root"
     // 0 normal; 1 waiting for a new input; -1 an input was stored, waiting
     // until no new input is active.
     double capture = 0;
-    // 0 at rest; 0.0001 rising to 1 while a page slides in; -0.0001 falling
-    // to -1 while it slides out.
+    // 0 at rest; kSlideIn rising to 1 while a page slides in; kSlideOut
+    // falling to -1 while it slides out.
     double slide = 0;
     double cursor = 0;
     RtString page;
@@ -175,8 +191,8 @@ const RtString& game_settings_file();
 // Every model, texture and sound of the game into its slot (a file that
 // fails leaves its slot empty).
 void load_game_assets();
-// The frame drawn over the boards into sprite 100 for a player count of
-// 1, 2 or 3 to 4; other counts keep what sprite 100 holds.
+// The frame drawn over the boards into kPlayFrameSprite for a player count
+// of 1, 2 or 3 to 4; other counts keep what that slot holds.
 void load_frame_overlay(double player_count);
 // The entry procedure: engine defaults, start-up, main program, end.
 [[noreturn]] void game_entry(int argc, char** argv);

@@ -4,17 +4,14 @@
 #include "game/screens/screens.h"
 
 #include "input/input.h"
+#include "input/scancodes.h"
 #include "scene3d/scene3d.h"
 
 namespace {
 
-constexpr double kWhite = 16777215;
 constexpr int kThumbnails = 5;
-constexpr double kFirstThumbnailSprite = 100;
-constexpr double kOverlaySprite = 99; // the lens while rendering, then the logo
 constexpr double kThumbnailPixels = 256;
 constexpr double kMenuDelay = 2000; // ms before the menu takes input
-constexpr double kEscape = 1;
 
 // Renders one level into a thumbnail sprite. A level that cannot be started
 // (missing or refused; the level loader has logged why) leaves a white
@@ -34,7 +31,7 @@ void render_thumbnail(BoardState& board, double level, double sprite) {
         SetViewport2D(0, 0, 0, 0);
     }
     SetAlphaMode(1);
-    DrawSprite(kOverlaySprite, 0, 0);
+    DrawSprite(kLensSprite, 0, 0);
     SetAlphaMode(0);
     GrabSprite(sprite, 0, 0, kThumbnailPixels, kThumbnailPixels);
     SetViewport2D(0, 0, 0, 0);
@@ -105,10 +102,10 @@ double title_screen() {
     double w = 0, h = 0;
     GetScreenSize(&w, &h);
     const double first = rt_rnd(43) + 1;
-    LoadSprite("lens.bmp", kOverlaySprite);
+    LoadSprite("lens.bmp", kLensSprite);
     for (double level = first; level <= first + 4; ++level)
         render_thumbnail(board, level, kFirstThumbnailSprite + level - first);
-    LoadSprite("logo.bmp", kOverlaySprite);
+    LoadSprite("logo.bmp", kLogoSprite);
     SetEscapeEnds(0);
     const double menu_time = TotalTime() + kMenuDelay;
     MenuOpen(game_settings_file());
@@ -117,10 +114,10 @@ double title_screen() {
         FillRect(0, 0, w, h, kWhite);
         phase = title_phase_step(phase, FrameTime());
         draw_thumbnails(phase, w, h);
-        StretchSprite(kOverlaySprite, w * 0.1, h * 0.125, w * 0.8, h * 0.4);
+        StretchSprite(kLogoSprite, w * 0.1, h * 0.125, w * 0.8, h * 0.4);
         if (TotalTime() > menu_time) result = MenuFrame();
         // An Escape that cancelled a key capture belongs to the menu.
-        if (KeyDown(kEscape) != 0 && menu_state().escape_taken == 0) result = -1;
+        if (KeyDown(kKeyEscape) != 0 && menu_state().escape_taken == 0) result = -1;
         ShowScreen();
     }
     return result;

@@ -24,10 +24,6 @@ constexpr char kLetters[4] = {'L', 'R', 'U', 'D'};
 // How often (in expanded positions) the clock is read.
 constexpr std::uint32_t kClockEvery = 256;
 
-int count(const auto& array) {
-    return static_cast<int>(rt_bounds(array, 0));
-}
-
 int direction_of(char letter) {
     switch (letter) {
     case 'L':

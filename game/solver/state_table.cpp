@@ -10,14 +10,6 @@ namespace {
 
 constexpr std::uint16_t kFallen = 0x8000;
 
-int count(const auto& array) {
-    return static_cast<int>(rt_bounds(array, 0));
-}
-
-int cell(double position) {
-    return static_cast<int>(position);
-}
-
 void put16(unsigned char* bytes, int at, int value) {
     bytes[at] = static_cast<unsigned char>(value & 0xff);
     bytes[at + 1] = static_cast<unsigned char>(value >> 8);

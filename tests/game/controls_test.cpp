@@ -19,7 +19,7 @@ DIJOYSTATE centred() {
     return DIJOYSTATE{};
 }
 
-std::vector<double> queries(PlayerControls& controls, double action, int times) {
+std::vector<double> queries(PlayerControls& controls, Action action, int times) {
     std::vector<double> results;
     for (int i = 0; i < times; ++i)
         results.push_back(ActionPressed(controls, action));
@@ -37,7 +37,7 @@ PlayerControls controls_with(const char* right, const char* undo) {
 } // namespace
 
 TEST_F(Controls, BindingCodesReadTheirInput) {
-    InputScriptKey(200, true);
+    InputScriptKey(kKeyUp, true);
     DIJOYSTATE pad0 = centred();
     pad0.rgdwPOV[0] = 27000; // hat towards negative x
     InputScriptJoystick(0, pad0);
@@ -62,23 +62,24 @@ TEST_F(Controls, BindingCodesReadTheirInput) {
 
 TEST_F(Controls, HeldActionFiresOncePerPressWithoutRepeat) {
     PlayerControls controls = controls_with("K205", "K22");
-    InputScriptKey(205, true);
-    EXPECT_EQ(queries(controls, 2, 4), (std::vector<double>{1, 0, 0, 0}));
-    InputScriptKey(205, false);
-    EXPECT_EQ(ActionPressed(controls, 2), 0);
-    InputScriptKey(205, true);
-    EXPECT_EQ(ActionPressed(controls, 2), 1) << "a new press fires again";
+    InputScriptKey(kKeyRight, true);
+    EXPECT_EQ(queries(controls, kActionRight, 4), (std::vector<double>{1, 0, 0, 0}));
+    InputScriptKey(kKeyRight, false);
+    EXPECT_EQ(ActionPressed(controls, kActionRight), 0);
+    InputScriptKey(kKeyRight, true);
+    EXPECT_EQ(ActionPressed(controls, kActionRight), 1) << "a new press fires again";
 }
 
 TEST_F(Controls, RepeatFiresEveryQueryUnlessACommandIsHeld) {
     game_values().option_repeat = 1;
     PlayerControls controls = controls_with("K205", "K22");
-    InputScriptKey(205, true);
-    EXPECT_EQ(queries(controls, 2, 3), (std::vector<double>{1, 1, 1}));
-    InputScriptKey(22, true);
+    InputScriptKey(kKeyRight, true);
+    EXPECT_EQ(queries(controls, kActionRight, 3), (std::vector<double>{1, 1, 1}));
+    InputScriptKey(kKeyU, true);
     PlayerControls fresh = controls_with("K205", "K22");
-    EXPECT_EQ(queries(fresh, 2, 3), (std::vector<double>{1, 0, 0}));
-    EXPECT_EQ(queries(fresh, 5, 2), (std::vector<double>{1, 0})) << "undo fires once per press";
+    EXPECT_EQ(queries(fresh, kActionRight, 3), (std::vector<double>{1, 0, 0}));
+    EXPECT_EQ(queries(fresh, kActionUndo, 2), (std::vector<double>{1, 0}))
+        << "undo fires once per press";
 }
 
 TEST_F(Controls, AxisAtPointFourFiresCommandsButDoesNotMove) {
@@ -89,22 +90,22 @@ TEST_F(Controls, AxisAtPointFourFiresCommandsButDoesNotMove) {
     EXPECT_EQ(JoyControlValue(0, 0, 0), 0) << "the other side of the axis";
     EXPECT_EQ(JoyControlValue(0, 1, 0.4), 0) << "inside the snapshot's dead zone";
     PlayerControls controls = controls_with("J0-1", "J0-1");
-    EXPECT_EQ(ActionPressed(controls, 2), 0);
-    EXPECT_EQ(ActionPressed(controls, 5), 1);
+    EXPECT_EQ(ActionPressed(controls, kActionRight), 0);
+    EXPECT_EQ(ActionPressed(controls, kActionUndo), 1);
     pad.lX = static_cast<std::int32_t>(0.6 * 32767);
     InputScriptJoystick(0, pad);
     PlayerControls moving = controls_with("J0-1", "");
-    EXPECT_EQ(ActionPressed(moving, 2), 1);
+    EXPECT_EQ(ActionPressed(moving, kActionRight), 1);
 }
 
 TEST_F(Controls, NewlyPressedBindingNamesTheFirstNewInput) {
-    InputScriptKey(30, true);
+    InputScriptKey(kKeyA, true);
     TakeInputSnapshot(reference_snapshot());
     InputSnapshot now;
     TakeInputSnapshot(now);
     EXPECT_EQ(NewlyPressedBinding(now, reference_snapshot()).str(), "") << "held all along";
-    InputScriptKey(44, true);
-    InputScriptKey(16, true);
+    InputScriptKey(kKeyZ, true);
+    InputScriptKey(kKeyQ, true);
     TakeInputSnapshot(now);
     EXPECT_EQ(NewlyPressedBinding(now, reference_snapshot()).str(), "K16");
 
@@ -118,7 +119,7 @@ TEST_F(Controls, NewlyPressedBindingNamesTheFirstNewInput) {
     InputScriptJoystick(1, pad);
     TakeInputSnapshot(now);
     EXPECT_EQ(NewlyPressedBinding(now, before).str(), "J1-2") << "NEG_Y comes before BUT_3";
-    InputScriptKey(1, true);
+    InputScriptKey(kKeyEscape, true);
     TakeInputSnapshot(now);
     EXPECT_EQ(NewlyPressedBinding(now, before).str(), "K1") << "keys come first";
 }
@@ -128,10 +129,10 @@ TEST_F(Controls, PlayerControlsComeFromTheirSettingsSection) {
     std::ofstream(file) << "[keyconfig2]\r\n1value=K200\r\n4value=J0-13\r\n7value=K19\r\n";
     ini_open(file.c_str());
     PlayerControls controls;
-    controls.last_action = 3;
+    controls.last_action = kActionUp;
     LoadPlayerControls(controls, 2);
     const char* expected[7] = {"K200", "NO_DATA", "NO_DATA", "J0-13", "NO_DATA", "NO_DATA", "K19"};
     for (int i = 0; i < 7; ++i)
         EXPECT_EQ(controls.bindings[i].str(), expected[i]) << i + 1 << "value";
-    EXPECT_EQ(controls.last_action, 0);
+    EXPECT_EQ(controls.last_action, kNoAction);
 }

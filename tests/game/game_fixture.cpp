@@ -8,38 +8,6 @@ namespace game_test {
 
 namespace {
 
-char letter(int n) {
-    return static_cast<char>('A' + n);
-}
-
-std::string rect(int x1, int y1, int x2, int y2) {
-    return {letter(x1), letter(y1), letter(x2), letter(y2)};
-}
-
-char at(const std::vector<std::string>& picture, int x, int y) {
-    if (y < 0 || y >= static_cast<int>(picture.size())) return '.';
-    if (x < 0 || x >= static_cast<int>(picture[y].size())) return '.';
-    return picture[y][x];
-}
-
-// Runs of equal cells over the whole grid, row by row; trailing floor is left out.
-std::string terrain_line(const std::vector<std::string>& picture) {
-    std::string line;
-    int n = kBoardWidth * kBoardHeight, i = 0;
-    while (i < n) {
-        bool hole = at(picture, i % kBoardWidth, i / kBoardWidth) == '~';
-        int run = 1;
-        while (i + run < n && run < 26 &&
-               (at(picture, (i + run) % kBoardWidth, (i + run) / kBoardWidth) == '~') == hole)
-            ++run;
-        line += static_cast<char>((hole ? 'a' : 'A') + run - 1);
-        i += run;
-    }
-    while (!line.empty() && line.back() >= 'A' && line.back() <= 'Z')
-        line.pop_back();
-    return line.empty() ? "T" : line;
-}
-
 std::vector<int>* g_sounds = nullptr;
 
 void record_sound(int slot, double, double) {
@@ -72,48 +40,16 @@ double next_level_number() {
 }
 
 std::vector<std::string> rows(const std::string& picture) {
-    std::vector<std::string> result(1);
-    for (char c : picture) {
-        if (c == '/')
-            result.emplace_back();
-        else
-            result.back() += c;
-    }
-    return result;
+    return level_picture_rows(picture);
 }
 
 std::vector<std::string> level_lines(const std::vector<std::string>& picture,
                                      const std::string& extra_blocks) {
-    std::string walls, blocks = extra_blocks, doors;
-    std::string people(12, 'A');
-    static constexpr int kPair[5] = {0, 1, 2, 3, 5}; // characters 1..5; pair 4 is the exit
-    for (int y = 0; y < static_cast<int>(picture.size()); ++y) {
-        for (int x = 0; x < static_cast<int>(picture[y].size()); ++x) {
-            char c = picture[y][x];
-            if (c == '#') {
-                int x2 = x;
-                while (at(picture, x2 + 1, y) == '#')
-                    ++x2;
-                walls += rect(x, y, x2, y);
-                x = x2;
-            } else if (c == 'B') {
-                blocks += rect(x, y, x, y);
-            } else if (c == '+') {
-                int mask = (at(picture, x, y - 1) == '|' ? 1 : 0) +
-                           (at(picture, x + 1, y) == '-' ? 2 : 0) +
-                           (at(picture, x, y + 1) == '|' ? 4 : 0) +
-                           (at(picture, x - 1, y) == '-' ? 8 : 0);
-                doors += {letter(x), letter(y), static_cast<char>(64 + mask)};
-            } else if (c == 'E' || (c >= '1' && c <= '5')) {
-                int pair = c == 'E' ? 4 : kPair[c - '1'];
-                people[2 * pair] = letter(x);
-                people[2 * pair + 1] = letter(y);
-            }
-        }
-    }
-    // An empty list is written as a single filler character.
-    return {walls.empty() ? "." : walls, blocks.empty() ? "." : blocks, doors.empty() ? "." : doors,
-            people, terrain_line(picture)};
+    LevelLines lines;
+    std::string error;
+    EXPECT_TRUE(encode_level_picture(picture, WallRecords::kRuns, lines, error)) << error;
+    lines.blocks = extra_blocks + lines.blocks;
+    return level_file_lines(lines);
 }
 
 BoardState load_board(const std::vector<std::string>& lines) {
@@ -140,7 +76,7 @@ Player::Player(BoardState& board, double repeat) : board_(board) {
     static const char* kCodes[7] = {"K200", "K208", "K203", "K205", "K49", "K22", "K19"};
     for (int i = 0; i < 7; ++i)
         board.controls.bindings[i] = kCodes[i];
-    board.controls.last_action = 0;
+    board.controls.last_action = kNoAction;
     game_values().option_repeat = repeat;
     InputScriptClear();
 }

@@ -7,6 +7,7 @@
 
 #include "audio/audio.h"
 #include "input/input.h"
+#include "input/scancodes.h"
 
 #include <gtest/gtest.h>
 
@@ -17,9 +18,9 @@
 
 namespace game_test {
 
-// Scan codes the test players use.
-inline constexpr int kUp = 200, kDown = 208, kLeft = 203, kRight = 205;
-inline constexpr int kNext = 49 /* N */, kUndo = 22 /* U */, kRestart = 19 /* R */;
+// The keys the test players' seven actions are bound to (Player).
+inline constexpr int kUp = kKeyUp, kDown = kKeyDown, kLeft = kKeyLeft, kRight = kKeyRight;
+inline constexpr int kNext = kKeyN, kUndo = kKeyU, kRestart = kKeyR;
 
 // A directory of its own for each test program run, removed at exit. Every
 // level file gets a new number: the line-file cache keeps the last file it
@@ -34,10 +35,9 @@ inline void write_level(double number, const std::vector<std::string>& lines) {
         out << line << "\r\n";
 }
 
-// The five level lines for a picture in the cell characters of board_text:
-// '#' wall, '~' hole, 'B' a 1 x 1 block, '+' door pivot with '|' / '-' arms
-// next to it, 'E' exit, '1' to '5' characters (in that order). Wider blocks
-// are given as extra rectangles in the file's own letters ("CBDB").
+// The five level lines for a picture (encode_level_picture, walls as runs);
+// wider blocks are given as extra rectangles in the file's own letters
+// ("CBDB"), listed before the picture's. Fails the test on a bad picture.
 std::vector<std::string> level_lines(const std::vector<std::string>& picture,
                                      const std::string& extra_blocks = "");
 

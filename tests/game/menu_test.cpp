@@ -16,13 +16,6 @@
 
 namespace {
 
-using screen_test::kKeyDown;
-using screen_test::kKeyEscape;
-using screen_test::kKeyLeft;
-using screen_test::kKeyReturn;
-using screen_test::kKeyRight;
-using screen_test::kKeyUp;
-
 constexpr const char* kMenu = "[root]\n"
                               "1name=Play\n1type=button\n1value=3\n"
                               "2name=Options\n2type=DIR\n2value=options\n"
@@ -251,7 +244,7 @@ TEST_F(Menu, SlideStepIsCappedAtTwentyMilliseconds) {
     engine().previous_frame_time_stamp = 0;
     engine().frame_time_stamp = 1000;
     MenuFrame();
-    EXPECT_NEAR(menu_state().slide, 0.0001 + 20.0 / 500, 1e-9);
+    EXPECT_NEAR(menu_state().slide, kSlideIn + 20.0 / 500, 1e-9);
 }
 
 // The box on a white screen at rest: half-dark box, the cursor bar lighter,
@@ -274,7 +267,7 @@ TEST_F(Menu, BoxAndCursorBarOnScreen) {
     };
     for (Case c : {Case{0, (w - bw) / 2}, Case{0.75, (w - bw) / 2 + w / 4}}) {
         SCOPED_TRACE(c.slide);
-        FillRect(0, 0, w, h, 0xFFFFFF);
+        FillRect(0, 0, w, h, kWhite);
         MenuDraw(c.slide, 1, names, display);
         const int mid = c.left + bw / 2;
         const int cursor_y = static_cast<int>(top + 3 * ch + ch / 2);

@@ -22,10 +22,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using screen_test::kKeyEscape;
-using screen_test::kKeyRight;
 
-constexpr int kKeyD = 32, kKeyR = 19;
 constexpr double kFrameMs = 50;
 constexpr int kFrameLimit = 400;
 
@@ -336,7 +333,7 @@ int g_closing_frames = 0, g_closing_key_frame = 0;
 void closing_frame() {
     UseShader(-1); // the renderer's own reset
     ++g_closing_frames;
-    if (g_closing_frames == g_closing_key_frame) InputScriptKey(screen_test::kKeyReturn, true);
+    if (g_closing_frames == g_closing_key_frame) InputScriptKey(kKeyReturn, true);
 }
 void renderer_reset() {
     UseShader(-1);
@@ -359,7 +356,7 @@ TEST_F(Play, ClosingScreenLastsAFewSecondsOrUntilAKeyIsPressed) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         InputScriptClear();
-        if (c.held_before) InputScriptKey(screen_test::kKeyReturn, true);
+        if (c.held_before) InputScriptKey(kKeyReturn, true);
         g_closing_frames = 0;
         g_closing_key_frame = c.key_frame;
         SetFrameResetHook(closing_frame);
@@ -433,8 +430,7 @@ TEST_F(MainProgram, QuitAndEscapeOnTheTitleEndTheProgramNormally) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     std::string dir = game_dir("quit", "0");
     // The menu takes input two seconds (120 frames) after the title opens.
-    EXPECT_EXIT(run_main_program(
-                    dir, {{screen_test::kKeyUp, 160, 161}, {screen_test::kKeyReturn, 163, 164}}),
+    EXPECT_EXIT(run_main_program(dir, {{kKeyUp, 160, 161}, {kKeyReturn, 163, 164}}),
                 ::testing::ExitedWithCode(0), "screen 640x480");
     EXPECT_EXIT(run_main_program(dir, {{kKeyEscape, 2, 3}}), ::testing::ExitedWithCode(0), "");
 }

@@ -247,7 +247,7 @@ TEST(Rules, RestartOnlyWhileThePlayIsOnButUndoAndNextAlways) {
         board.fade_timer = fade;
         player.presses({kRestart, kUndo, kNext});
         EXPECT_EQ(board.level_number, fade == 0 ? level - 1 : level);
-        EXPECT_EQ(board.fade_timer, fade == 0 ? 0.00001 : fade);
+        EXPECT_EQ(board.fade_timer, fade == 0 ? kFadeClosing : fade);
         EXPECT_EQ(block(board, 0).x, 2);
         EXPECT_EQ(board.current_character, 1);
     }

@@ -3,12 +3,11 @@
 // directory, and pixels read back.
 #pragma once
 
+#include "input/scancodes.h"
+
 #include <string>
 
 namespace screen_test {
-
-inline constexpr int kKeyEscape = 1, kKeyReturn = 28;
-inline constexpr int kKeyUp = 200, kKeyLeft = 203, kKeyRight = 205, kKeyDown = 208;
 
 // Opens (once) a window of the size, or resizes the open one; Escape no
 // longer ends the program, so tests can press it.

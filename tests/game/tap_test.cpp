@@ -52,17 +52,17 @@ TEST_F(Tap, ActionFiresOnceForATapBetweenFrames) {
     for (double repeat : {0.0, 1.0}) {
         SCOPED_TRACE(repeat);
         game_values().option_repeat = repeat;
-        controls_.last_action = 0;
+        controls_.last_action = kNoAction;
         tap(SDL_SCANCODE_RIGHT);
-        EXPECT_EQ(ActionPressed(controls_, 2), 1);
+        EXPECT_EQ(ActionPressed(controls_, kActionRight), 1);
         if (repeat == 0) {
-            EXPECT_EQ(ActionPressed(controls_, 2), 0) << "once per press";
+            EXPECT_EQ(ActionPressed(controls_, kActionRight), 0) << "once per press";
         }
         next_frame();
-        EXPECT_EQ(ActionPressed(controls_, 2), 0) << "the key is up";
-        EXPECT_EQ(controls_.last_action, 0);
+        EXPECT_EQ(ActionPressed(controls_, kActionRight), 0) << "the key is up";
+        EXPECT_EQ(controls_.last_action, kNoAction);
         next_frame();
-        EXPECT_EQ(ActionPressed(controls_, 2), 0);
+        EXPECT_EQ(ActionPressed(controls_, kActionRight), 0);
     }
     game_values().option_repeat = 0;
 }

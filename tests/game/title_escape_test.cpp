@@ -8,6 +8,7 @@
 #include "game/screens/screens.h"
 #include "graphics/graphics.h"
 #include "input/input.h"
+#include "input/scancodes.h"
 #include "scene3d/scene3d.h"
 
 #include <gtest/gtest.h>
@@ -20,8 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using screen_test::kKeyEscape;
-using screen_test::kKeyReturn;
 
 // Where the script has got to; each step waits for the menu to be ready.
 enum Step { kOpenKeys, kChooseUp, kCancel, kHoldEscape, kWatch, kLeave, kDone };

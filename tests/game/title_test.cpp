@@ -92,7 +92,7 @@ class Title : public ::testing::Test {
 TEST_F(Title, EscapeBeforeTheMenuReturnsMinusOne) {
     screen_test::TestClock clock;
     SetEscapeEnds(1);
-    InputScriptKey(screen_test::kKeyEscape, true);
+    InputScriptKey(kKeyEscape, true);
     const double start = TotalTime();
     // Escape is handled by the title itself: the frame step must not end the
     // program on it.
@@ -105,7 +105,7 @@ TEST_F(Title, MenuChoosesAfterTwoSeconds) {
     screen_test::TestClock clock;
     // Return is held from the start; the menu acts on it once it runs and
     // its page has slid in, then the chosen page slides out.
-    InputScriptKey(screen_test::kKeyReturn, true);
+    InputScriptKey(kKeyReturn, true);
     const double start = TotalTime();
     EXPECT_EQ(title_screen(), 2);
     EXPECT_GE(TotalTime() - start, 2000 + 2 * 500);
@@ -126,7 +126,7 @@ TEST_F(Title, RandomFirstLevelPicksTheThumbnails) {
         screen_test::TestClock clock;
         const int logged = log_mentions("QLEV42.CMD");
         seed_giving(c.random);
-        InputScriptKey(screen_test::kKeyEscape, true);
+        InputScriptKey(kKeyEscape, true);
         ASSERT_EQ(title_screen(), -1);
         InputScriptClear();
         EXPECT_EQ(log_mentions("QLEV42.CMD") - logged, c.random == 41 ? 1 : 0)

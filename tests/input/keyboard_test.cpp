@@ -1,6 +1,7 @@
 // Keyboard: key state by scan code, SDL key events, the scancode table and
 // typed characters.
 #include "input/input_devices.h"
+#include "input/scancodes.h"
 #include "platform/platform.h"
 
 #include <SDL.h>
@@ -38,14 +39,14 @@ class Keyboard : public ::testing::Test {
 };
 
 TEST_F(Keyboard, OnlyTheLowEightBitsOfTheCodeCount) {
-    InputScriptKey(28, true);
+    InputScriptKey(kKeyReturn, true);
     struct Case {
         double code;
         double expected;
     } cases[] = {{28, 1}, {284, 1}, {540, 1}, {28.9, 1}, {-228, 1}, {29, 0}, {0, 0}, {255, 0}};
     for (const Case& c : cases)
         EXPECT_EQ(KeyDown(c.code), c.expected) << "code " << c.code;
-    InputScriptKey(28, false);
+    InputScriptKey(kKeyReturn, false);
     EXPECT_EQ(KeyDown(284.0), 0);
 }
 
@@ -96,13 +97,13 @@ TEST_F(Keyboard, ScancodeTableCoversTheNamedKeys) {
 }
 
 TEST_F(Keyboard, InkeyGivesAHeldKeyOnce) {
-    InputScriptKey(30, true); // A
+    InputScriptKey(kKeyA, true);
     EXPECT_EQ(Inkey().str(), "a");
     EXPECT_EQ(Inkey().str(), "");
     EXPECT_EQ(Inkey().str(), "");
-    InputScriptKey(30, false);
+    InputScriptKey(kKeyA, false);
     EXPECT_EQ(Inkey().str(), "");
-    InputScriptKey(30, true);
+    InputScriptKey(kKeyA, true);
     EXPECT_EQ(Inkey().str(), "a");
 }
 
@@ -144,11 +145,11 @@ TEST_F(Keyboard, InkeyUsesTheTextTheLayoutTyped) {
 
 // A held key ends the waits; they pump events on their own.
 TEST_F(Keyboard, WaitsReturnOnAKey) {
-    InputScriptKey(30, true);
+    InputScriptKey(kKeyA, true);
     WaitForInput();
     WaitKey();
     EXPECT_EQ(Inkey().str(), ""); // WaitKey took the character
-    InputScriptKey(30, false);
+    InputScriptKey(kKeyA, false);
 }
 
 TEST_F(Keyboard, WindowEventsSetTheFlags) {

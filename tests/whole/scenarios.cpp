@@ -40,7 +40,7 @@ Script quit_from_title() {
 
 Script escape_to_title() {
     Script s;
-    s.then("Escape in play", tap(kEscape));
+    s.then("Escape in play", tap(kKeyEscape));
     s.then(expect(
         [](const FrameView& v) {
             if (!v.play || v.boards.empty()) return false;
@@ -296,7 +296,7 @@ Script closing_screen() {
     s.then("the closing screen's first second", wait_ms(1000));
     s.then(shot("check-closing"));
     s.then("the closing screen still on", wait_ms(500));
-    s.then("a key", tap(kReturn));
+    s.then("a key", tap(kKeyReturn));
     s.then(menu_ready());
     s.then(menu_quit(cursor));
     return s;

@@ -183,10 +183,10 @@ namespace {
 Script menu_select(int& cursor, int line) {
     Script s;
     for (; cursor < line; ++cursor)
-        s.then("menu Down", tap(kDown));
+        s.then("menu Down", tap(kKeyDown));
     for (; cursor > line; --cursor)
-        s.then("menu Up", tap(kUp));
-    s.then("menu Return on line " + std::to_string(line), tap(kReturn));
+        s.then("menu Up", tap(kKeyUp));
+    s.then("menu Return on line " + std::to_string(line), tap(kKeyReturn));
     return s;
 }
 
@@ -208,7 +208,7 @@ Script menu_back(int& cursor) {
     const int lines = menu_lines("root");
     if (lines > 0) cursor %= lines;
     Script s;
-    s.then("menu Left", tap(kLeft));
+    s.then("menu Left", tap(kKeyLeft));
     s.then("the menu page sliding", wait_frames(60));
     return s;
 }

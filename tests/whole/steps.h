@@ -5,16 +5,11 @@
 
 #include "tests/whole/driver.h"
 
+#include "input/scancodes.h"
+
 #include <string>
 
 namespace whole {
-
-// Scan codes the menu and the play loop read directly.
-inline constexpr int kEscape = 1;
-inline constexpr int kReturn = 28;
-inline constexpr int kUp = 200;
-inline constexpr int kLeft = 203;
-inline constexpr int kDown = 208;
 
 // ---------------------------------------------------------------- basic steps
 

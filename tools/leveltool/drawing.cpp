@@ -3,6 +3,8 @@
 // exit, terrain).
 #include "tools/leveltool/drawing.h"
 
+#include "game/rules/board.h"
+
 #include <cstdlib>
 #include <sstream>
 
@@ -27,10 +29,6 @@ std::string rest_after(const std::string& s, const std::string& prefix) {
 std::string trim_right(const std::string& s) {
     size_t end = s.find_last_not_of(" \t\r");
     return end == std::string::npos ? "" : s.substr(0, end + 1);
-}
-
-char letter(int n) {
-    return static_cast<char>('A' + n);
 }
 
 // The drawing placed in the middle of the board (rounded towards the top left).
@@ -59,120 +57,18 @@ bool centre(const std::vector<std::string>& rows, Grid& grid, std::string& error
     return true;
 }
 
-// Walls as few rectangles: each uncovered wall cell starts the widest run to
-// its right, grown downwards while the whole run is wall.
-std::string wall_line(const Grid& g) {
-    std::vector<std::vector<bool>> used(kHeight, std::vector<bool>(kWidth, false));
-    auto free_wall = [&](int x, int y) { return g[y][x] == '#' && !used[y][x]; };
-    std::string line;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            if (!free_wall(x, y)) continue;
-            int x2 = x;
-            while (x2 + 1 < kWidth && free_wall(x2 + 1, y))
-                ++x2;
-            int y2 = y;
-            for (bool full = true; full && y2 + 1 < kHeight;) {
-                for (int i = x; i <= x2 && full; ++i)
-                    full = free_wall(i, y2 + 1);
-                if (full) ++y2;
-            }
-            for (int j = y; j <= y2; ++j)
-                for (int i = x; i <= x2; ++i)
-                    used[j][i] = true;
-            line += {letter(x), letter(y), letter(x2), letter(y2)};
-        }
-    return line.empty() ? "." : line;
-}
-
 bool is_block(char c) {
     return c >= 'a' && c <= 'z';
 }
 
-// Blocks: each group of touching cells of one letter must be a full rectangle.
-bool block_line(const Grid& g, std::string& line, std::string& error) {
-    std::vector<std::vector<int>> id(kHeight, std::vector<int>(kWidth, -1));
-    int blocks = 0;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            char c = g[y][x];
-            if (!is_block(c) || id[y][x] >= 0) continue;
-            int x2 = x, y2 = y;
-            while (x2 + 1 < kWidth && g[y][x2 + 1] == c)
-                ++x2;
-            while (y2 + 1 < kHeight && g[y2 + 1][x] == c)
-                ++y2;
-            for (int j = y; j <= y2; ++j)
-                for (int i = x; i <= x2; ++i)
-                    id[j][i] = g[j][i] == c ? blocks : -2;
-            line += {letter(x), letter(y), letter(x2), letter(y2)};
-            ++blocks;
-        }
-    // Every cell of a rectangle holds its letter, and no cell of that letter
-    // touches it from outside: otherwise the group is no rectangle.
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            bool bad = id[y][x] == -2;
-            if (is_block(g[y][x]) && x + 1 < kWidth && g[y][x + 1] == g[y][x])
-                bad = bad || id[y][x + 1] != id[y][x];
-            if (is_block(g[y][x]) && y + 1 < kHeight && g[y + 1][x] == g[y][x])
-                bad = bad || id[y + 1][x] != id[y][x];
-            if (bad) {
-                error = "block at column " + std::to_string(x) + ", row " + std::to_string(y) +
-                        " is not part of a rectangle";
-                return false;
-            }
-        }
-    if (line.empty()) line = ".";
-    return true;
-}
-
-// The pivot an arm cell belongs to, or false when there is none or two.
-bool arm_owner(const Grid& g, int x, int y, int* px, int* py) {
-    static constexpr int kDx[4] = {0, 0, 1, -1}, kDy[4] = {1, -1, 0, 0};
-    int first = g[y][x] == '|' ? 0 : 2, found = 0;
-    for (int k = first; k < first + 2; ++k) {
-        int nx = x + kDx[k], ny = y + kDy[k];
-        if (nx < 0 || ny < 0 || nx >= kWidth || ny >= kHeight || g[ny][nx] != '+') continue;
-        *px = nx, *py = ny, ++found;
-    }
-    return found == 1;
-}
-
-bool door_line(const Grid& g, std::string& line, std::string& error) {
-    std::vector<std::vector<int>> mask(kHeight, std::vector<int>(kWidth, 0));
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            if (g[y][x] != '|' && g[y][x] != '-') continue;
-            int px, py;
-            if (!arm_owner(g, x, y, &px, &py)) {
-                error = "arm at column " + std::to_string(x) + ", row " + std::to_string(y) +
-                        " has no single pivot next to it";
-                return false;
-            }
-            // Bits: 1 above the pivot, 2 right, 4 below, 8 left.
-            mask[py][px] |= y < py ? 1 : x > px ? 2 : y > py ? 4 : 8;
-        }
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x)
-            if (g[y][x] == '+') line += {letter(x), letter(y), static_cast<char>(64 + mask[y][x])};
-    if (line.empty()) line = ".";
-    return true;
-}
-
-// Six pairs: characters 1 to 4, the exit, character 5; "AA" marks an absent pair.
-bool people_line(const Grid& g, std::string& line, std::string& error) {
-    std::string pairs[6] = {"AA", "AA", "AA", "AA", "AA", "AA"};
+// One exit, and the characters numbered 1, 2, ... once each.
+bool check_people(const Grid& g, std::string& error) {
     int exits = 0, seen[kMaxCharacters] = {};
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
             char c = g[y][x];
-            std::string pair = {letter(x), letter(y)};
-            if (c == 'E') pairs[4] = pair, ++exits;
-            if (c < '1' || c > '0' + kMaxCharacters) continue;
-            int n = c - '1';
-            ++seen[n];
-            pairs[n < 4 ? n : 5] = pair;
+            if (c == 'E') ++exits;
+            if (c >= '1' && c <= '0' + kMaxCharacters) ++seen[c - '1'];
         }
     if (exits != 1) return error = "a level needs exactly one exit", false;
     for (int n = 0; n < kMaxCharacters; ++n) {
@@ -184,23 +80,7 @@ bool people_line(const Grid& g, std::string& line, std::string& error) {
             return false;
         }
     }
-    for (const std::string& p : pairs)
-        line += p;
     return true;
-}
-
-// Run lengths row after row: lower case letters for holes, upper case for floor.
-std::string terrain_line(const Grid& g) {
-    std::string line;
-    auto hole = [](char c) { return c == '~' || c == ' '; };
-    for (int n = 0; n < kWidth * kHeight;) {
-        bool h = hole(g[n / kWidth][n % kWidth]);
-        int run = 0;
-        while (n < kWidth * kHeight && run < 26 && hole(g[n / kWidth][n % kWidth]) == h)
-            ++n, ++run;
-        line += static_cast<char>((h ? 'a' : 'A') + run - 1);
-    }
-    return line;
 }
 
 bool known_cell(char c) {
@@ -249,11 +129,11 @@ bool board_rows(const DrawnLevel& level, std::vector<std::string>& rows, std::st
 bool encode_level(const DrawnLevel& level, std::string& file_text, std::string& error) {
     Grid g;
     if (!centre(level.rows, g, error)) return false;
-    std::string blocks, doors, people;
-    if (!block_line(g, blocks, error) || !door_line(g, doors, error) ||
-        !people_line(g, people, error))
-        return false;
-    file_text =
-        wall_line(g) + "\n" + blocks + "\n" + doors + "\n" + people + "\n" + terrain_line(g) + "\n";
+    LevelLines lines;
+    if (!encode_level_picture(g, WallRecords::kRectangles, lines, error)) return false;
+    if (!check_people(g, error)) return false;
+    file_text.clear();
+    for (const std::string& line : level_file_lines(lines))
+        file_text += line + "\n";
     return true;
 }

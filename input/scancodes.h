@@ -1,0 +1,28 @@
+// scancodes.h: the keyboard's scan codes by name (DirectInput numbering, the
+// numbers binding codes "K<code>" and KeyDown use). Constants only, so any
+// layer may include it without linking the input layer.
+#pragma once
+
+inline constexpr int kKeyEscape = 1;
+inline constexpr int kKey1 = 2, kKey2 = 3, kKey3 = 4, kKey4 = 5, kKey5 = 6;
+inline constexpr int kKey6 = 7, kKey7 = 8, kKey8 = 9, kKey9 = 10, kKey0 = 11;
+inline constexpr int kKeyBackspace = 14;
+inline constexpr int kKeyTab = 15;
+inline constexpr int kKeyQ = 16, kKeyW = 17, kKeyE = 18, kKeyR = 19, kKeyT = 20;
+inline constexpr int kKeyY = 21, kKeyU = 22, kKeyI = 23, kKeyO = 24, kKeyP = 25;
+inline constexpr int kKeyReturn = 28;
+inline constexpr int kKeyLeftControl = 29;
+inline constexpr int kKeyA = 30, kKeyS = 31, kKeyD = 32, kKeyF = 33, kKeyG = 34;
+inline constexpr int kKeyH = 35, kKeyJ = 36, kKeyK = 37, kKeyL = 38;
+inline constexpr int kKeyLeftShift = 42;
+inline constexpr int kKeyZ = 44, kKeyX = 45, kKeyC = 46, kKeyV = 47, kKeyB = 48;
+inline constexpr int kKeyN = 49, kKeyM = 50;
+inline constexpr int kKeyRightShift = 54;
+inline constexpr int kKeySpace = 57;
+inline constexpr int kKeyF1 = 59;
+inline constexpr int kKeyUp = 200;
+inline constexpr int kKeyLeft = 203;
+inline constexpr int kKeyRight = 205;
+inline constexpr int kKeyDown = 208;
+// Codes run from 1 to 255; 0 is no key.
+inline constexpr int kKeyCodeCount = 256;
