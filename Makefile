@@ -1,5 +1,6 @@
 # Cropstack: the whole set-up is `make run` (play) and `make test` (all tests, headless).
 # Both install any missing Debian packages first, then configure and build with CMake.
+# `make check` is the quick loop: the guard rails and the ordinary suite, no sanitizers.
 
 BUILD      ?= build
 BUILD_TYPE ?= RelWithDebInfo
@@ -11,6 +12,7 @@ PREFIX     ?= /usr/local
 # The second test run, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 ASAN_BUILD ?= build-asan
 # The fuzz programs (clang and libFuzzer) and how long `make fuzz` runs each.
+FUZZ_PACKAGES := clang libclang-rt-dev
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := level ini linefile number text_mesh packed_mesh scene_list bmp png wave
@@ -21,9 +23,11 @@ PACKAGES := cmake g++ make pkg-config \
             libsdl2-dev libsdl2-mixer-dev libpng-dev zlib1g-dev \
             libgl-dev libegl1 libgl1-mesa-dri \
             libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev \
-            xvfb xdotool imagemagick
+            xvfb xdotool imagemagick \
+            clang-format dpkg-dev
 
-.PHONY: run test build deps configure clean asan-test fuzz install screenshots
+.PHONY: run test check lint format-check include-check build deps fuzz-deps configure clean asan-test \
+        fuzz install screenshots package
 
 # The game runs from beside its data (models, pictures, sounds, levlib, cropstack.ini).
 run: build
@@ -33,6 +37,24 @@ test: build
 	cd $(BUILD) && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
 	  ctest --output-on-failure -j $(JOBS) --timeout 300
 	$(MAKE) asan-test
+
+# The edit-build-test loop: the format and include checks, then the ordinary
+# suite in $(BUILD) (no sanitizer build).
+check: lint build
+	cd $(BUILD) && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
+	  ctest --output-on-failure -j $(JOBS) --timeout 300
+
+# The guard rails CI runs before the tests.
+lint: format-check include-check
+
+# Every tracked C++ source as .clang-format writes it.
+format-check: deps
+	git ls-files -z '*.cpp' '*.h' '*.c' | xargs -0 clang-format --dry-run -Werror
+
+# No folder includes another folder's private headers (the contract headers
+# and the allowed exceptions are listed in the script).
+include-check:
+	tools/ci/check_includes.sh
 
 # The unit tests once more under the sanitizers; any report fails the run.
 asan-test: deps
@@ -44,7 +66,7 @@ asan-test: deps
 
 # Builds the fuzz programs and runs each for FUZZ_SECONDS on its seed files
 # (fuzz/corpus/<name>); what a run learns stays in $(FUZZ_BUILD)/corpus.
-fuzz: deps
+fuzz: fuzz-deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCROPSTACK_FUZZ=ON -DCROPSTACK_TESTS=OFF -DCROPSTACK_BENCHMARKS=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
@@ -61,6 +83,12 @@ fuzz: deps
 # launcher in bin, the desktop entry and the icon in share. DESTDIR is honoured.
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, made by CPack from the install rules:
+# $(BUILD)/package/cropstack_<version>_<arch>.deb (install it with
+# `sudo apt install ./$(BUILD)/package/cropstack_*.deb`).
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 # The README's pictures: the whole-program runs that take them save them into
 # $(BUILD)/screenshots, and they are copied into docs/screenshots (all but the
@@ -79,6 +107,10 @@ build: configure
 
 configure: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DCROPSTACK_WERROR=$(WERROR)
+
+# The build's packages and the fuzz programs' compiler with its libFuzzer.
+fuzz-deps:
+	$(MAKE) deps PACKAGES="$(PACKAGES) $(FUZZ_PACKAGES)"
 
 # Installs the missing packages when run as root; otherwise names them and stops.
 deps:

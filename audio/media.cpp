@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -79,7 +80,7 @@ const MovieScreen* GetMovieScreen() {
 double PlayMusic(const RtString& file) {
     plat_music_stop();
     RtString resolved;
-    if (!rt_media_lookup(file, &resolved)) return -1;
+    if (!rt_check_data_file(file, "sound", &resolved, UINT64_MAX)) return -1;
     if (!plat_music_play(resolved.c_str())) {
         rt_log(RtString("sound: cannot play music ") + resolved);
         return -1;
@@ -95,7 +96,7 @@ void StopMusic() {
 // there is no window to play it in.
 double PlayMovie(const RtString& file, double loop) {
     RtString resolved;
-    if (!rt_media_lookup(file, &resolved)) return kMovieUnavailable;
+    if (!rt_check_data_file(file, "movie", &resolved, UINT64_MAX)) return kMovieUnavailable;
     const MovieScreen* screen = g_screen;
     int client_w = 0, client_h = 0;
     if (!screen || !screen->client_size(&client_w, &client_h)) {

@@ -4,6 +4,7 @@
 #include "audio/audio.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct PlatSoundChunk;
@@ -36,9 +37,13 @@ struct WaveData {
     std::vector<std::uint8_t> samples;
 };
 
-// The WAV reader: the chunks in their fixed order (RIFF header, a 16-byte
-// format chunk or a 30-byte one, an optional "fact" chunk, "data"). False on
-// any deviation or a short file.
+// The WAV reader: the game's own fixed layout (RIFF header, a 16-byte format
+// chunk or a 30-byte one, an optional "fact" chunk, "data") read as it always
+// was, any other file by walking its chunks. PCM only (plain or extensible),
+// 24 and 32 bits cut to 16. False on a refusal or a short file; path names
+// the file in log entries.
+bool parse_wave(const std::string& file, const RtString& path, WaveData& wave);
+// The file read through the runtime's guard (plain files only), then parsed.
 bool read_wave_file(const RtString& path, WaveData& wave);
 bool LoadWaveIntoSlot(int slot);
 // The mixer channel of the copy that plays next, or -1 (none free).

@@ -2,8 +2,8 @@
 # PREFIX=<prefix>`) lays the game out as
 #
 #   <prefix>/lib/cropstack/     the game binary with everything it loads beside
-#                               it: models, pictures, font, sounds, levlib/ and
-#                               the shipped cropstack.ini
+#                               it: models, pictures, font, sounds, levlib/, the
+#                               window icon and the shipped cropstack.ini
 #   <prefix>/bin/cropstack      a launcher that runs the binary above
 #   <prefix>/share/applications/cropstack.desktop and the icon in
 #   <prefix>/share/icons/hicolor/<size>x<size>/apps/cropstack.png
@@ -43,6 +43,8 @@ file(WRITE ${cropstack_launcher}
 install(PROGRAMS ${cropstack_launcher} DESTINATION bin)
 
 if(DEFINED CROPSTACK_ICON_DIR)
+  # The window icon goes with the game, which reads it from beside itself.
+  install(FILES ${CROPSTACK_WINDOW_ICON} DESTINATION ${CROPSTACK_GAME_DIR})
   foreach(size 48 64 128 256)
     install(FILES ${CROPSTACK_ICON_DIR}/${size}/cropstack.png
             DESTINATION share/icons/hicolor/${size}x${size}/apps)

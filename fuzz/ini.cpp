@@ -1,6 +1,6 @@
 // ini.cpp (fuzz): settings text through the parser. A store written out and
 // read back must write the same text again, or saving the settings would
-// change them.
+// change them; and the merge of a shipped file into a player's copy.
 #include "fuzz_support.h"
 #include "runtime/rtini.h"
 
@@ -26,5 +26,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         again.put(name, key, RtString("1"));
         again.put(name, key, RtString());
     }
+    // The first half as a shipped file merged into the second as a player's
+    // copy: merging again changes nothing, or the copy would be rewritten at
+    // every start.
+    IniStore shipped, player, merged, twice;
+    shipped.load_text(std::string_view(reinterpret_cast<const char*>(data), size / 2));
+    player.load_text(
+        std::string_view(reinterpret_cast<const char*>(data) + size / 2, size - size / 2));
+    ini_merge_shipped(shipped, player, &merged);
+    ini_merge_shipped(shipped, merged, &twice);
+    if (twice.text() != merged.text()) __builtin_trap();
     return 0;
 }

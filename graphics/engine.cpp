@@ -6,6 +6,7 @@
 #include "graphics/graphics_local.h"
 #include "graphics/movie.h"
 #include "input/input.h"
+#include "input/scancodes.h"
 #include "platform/plat_events.h"
 #include "platform/plat_video.h"
 
@@ -13,10 +14,6 @@
 
 namespace {
 
-// Keyboard scan codes the frame step looks at.
-constexpr int kKeyEscape = 1;
-constexpr int kKeyLeftAlt = 56;
-constexpr int kKeyF4 = 62;
 constexpr double kPausePollMs = 100;
 
 void (*g_leave_shadow_hook)() = nullptr;
@@ -84,9 +81,6 @@ void graphics_leave_shadow_pass() {
 void SetLeaveShadowPassHook(void (*hook)()) {
     g_leave_shadow_hook = hook;
 }
-void SetFrameEndHook(void (*hook)()) {
-    g_leave_shadow_hook = hook;
-}
 void SetFrameResetHook(void (*hook)()) {
     g_frame_reset_hook = hook;
 }
@@ -95,7 +89,25 @@ bool RenderWindowOpen() {
     return plat_video_is_open() && renderer().ready;
 }
 
+// The window shows the game's own icon, the picture the desktop entry shows,
+// which the build puts beside the program. Read once; without it the window
+// keeps the system's icon.
+static void give_window_its_icon() {
+    static bool tried = false;
+    if (tried) return;
+    tried = true;
+    const RtString file = rt_program_dir() + kWindowIconFile;
+    DecodedImage icon;
+    // No colour key: 0xFF000000 is no 24-bit colour.
+    if (!DecodePng(file, 0xFF000000u, icon) || icon.width <= 0 || icon.height <= 0) {
+        rt_log(RtString("graphics: no window icon in ") + file);
+        return;
+    }
+    plat_video_set_icon(icon.pixels.data(), icon.width, icon.height);
+}
+
 static bool open_window_only(const RtString& title, int width, int height) {
+    give_window_its_icon();
     if (!plat_video_open(title.c_str(), width, height)) return false;
     EngineGlobals& e = engine();
     e.window = plat_video_window();

@@ -111,6 +111,7 @@ class ZiriZUDoriravu {
     int EnterFullScreen(); // 1 on success; 0 after falling back to a window
     int EnterWindowed();   // always 1
     double Now() const;    // ms, high-resolution counter when available
+    void SleepUntil(double ms, double now) const;
 
     // -- sprites and 2D drawing
     std::vector<SpriteSlot> slots; // kSpriteSlotCount entries
@@ -168,6 +169,9 @@ void EngineInit(void* instance, const RtString& title);
 // start-up and by tests and tools that draw without the rest. A second call
 // reuses the open window (resizing it when the size differs).
 bool OpenRenderWindow(const RtString& title, int width, int height);
+// The picture every window is given as its icon, read from beside the
+// program when the first window is made (the build draws it there).
+inline constexpr const char* kWindowIconFile = "cropstack-icon.png";
 // Closes the window and context (also registered with the end routine).
 void CloseRenderWindow();
 bool RenderWindowOpen();
@@ -189,7 +193,6 @@ void SetEscapeEnds(double flag);
 // SetViewport) and what to reset at the end of every frame step (no shader
 // program in use). Null removes a hook.
 void SetLeaveShadowPassHook(void (*hook)());
-void SetFrameEndHook(void (*hook)()); // same as SetLeaveShadowPassHook
 void SetFrameResetHook(void (*hook)());
 
 // Saves the current back buffer (what the next present would show) as a PNG.

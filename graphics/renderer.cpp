@@ -13,9 +13,9 @@
 
 namespace {
 
-// The limiter sleeps until this long before the frame slot and spins for
-// the rest: sleeps overshoot by up to about a millisecond.
-constexpr double kSpinMs = 2.0;
+// The limiter sleeps to an absolute deadline this long before the frame
+// slot and spins for the rest: such sleeps wake well within it.
+constexpr double kSpinMs = 0.2;
 // Longest single sleep, so window events are still handled promptly.
 constexpr double kMaxSleepSliceMs = 8.0;
 
@@ -129,6 +129,17 @@ double ZiriZUDoriravu::Now() const {
     return static_cast<double>(plat_ticks_ms());
 }
 
+// Sleeps until the time base reads `ms` (it reads `now`); without the
+// counter, for the distance to it by the millisecond timer.
+void ZiriZUDoriravu::SleepUntil(double ms, double now) const {
+    if (ms <= now) return;
+    if (!counter_available) {
+        plat_sleep_ms(ms - now);
+        return;
+    }
+    plat_sleep_until(static_cast<std::uint64_t>(ms * counter_frequency / 1000.0));
+}
+
 // Frames are released on a fixed grid of the frame interval; a late frame
 // skips the grid points it missed instead of bunching frames up. The wait
 // sleeps until shortly before the slot and spins only for the last
@@ -143,8 +154,8 @@ double ZiriZUDoriravu::PresentFrame() {
         PumpMessages();
         now = Now();
         if (now > next_frame_time) break;
-        double remaining = next_frame_time - now;
-        if (remaining > kSpinMs) plat_sleep_ms(std::min(remaining - kSpinMs, kMaxSleepSliceMs));
+        if (next_frame_time - now > kSpinMs)
+            SleepUntil(std::min(next_frame_time - kSpinMs, now + kMaxSleepSliceMs), now);
     }
     double n = next_frame_time + frame_interval;
     if (frame_interval > 0)

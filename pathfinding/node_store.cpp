@@ -1,46 +1,29 @@
 // node_store.cpp: where the planner's nodes live: the pool that hands them
-// out (NodeFactory) and the closed set that finds them by cell (NodeHashTable).
+// out (NodeFactory) and a set that finds them by cell in hash chains
+// (NodeHashTable).
 #include "pathfinding/pathfinding.h"
 
 #include <algorithm>
 
 // ---------------------------------------------------------------- NodeFactory
 
-NodeFactory::~NodeFactory() {
-    free_nodes();
-}
-
-void NodeFactory::free_nodes() {
-    for (int i = 0; i < capacity_; ++i)
-        delete nodes_[i];
-    nodes_.reset();
-    capacity_ = 0;
-    used_ = 0;
-}
-
+// Every node is obtained here, in one block, so that a search itself never
+// allocates; nodes are handed out in the block's order.
 bool NodeFactory::fill(int capacity) {
     used_ = 0;
-    if (capacity == capacity_) return true;
-    free_nodes();
+    if (capacity == capacity_ && nodes_) return true;
+    nodes_.reset();
+    capacity_ = 0;
     if (capacity <= 0) return true;
-    nodes_.reset(new (std::nothrow) Node*[capacity]);
+    nodes_.reset(new (std::nothrow) Node[capacity]);
     if (!nodes_) return false;
-    // Every node is allocated here so that a search itself never allocates.
-    for (int i = 0; i < capacity; ++i) {
-        nodes_[i] = new (std::nothrow) Node{};
-        if (!nodes_[i]) {
-            capacity_ = i;
-            free_nodes();
-            return false;
-        }
-    }
     capacity_ = capacity;
     return true;
 }
 
 Node* NodeFactory::take() {
     if (used_ >= capacity_) return nullptr;
-    return nodes_[used_++];
+    return &nodes_[used_++];
 }
 
 void NodeFactory::give_back(int count) {

@@ -44,7 +44,8 @@ struct PlannerParams {
     std::uint8_t allow_diagonal = 0;      // explore the four diagonal neighbours
     std::int32_t node_capacity = 0;       // node pool size; 0 (or less): width x height
     std::int32_t open_capacity = 0;       // open list size; 0 (or less): width x height
-    std::int32_t hash_bits = 0;           // log2 of the closed set's bucket count
+    std::int32_t hash_bits = 0;           // log2 of a NodeHashTable's bucket count (the
+                                          // A* planner finds cells in a flat table)
     float weight = 0;                     // heuristic weight, clamped to 0..1
     std::int32_t width = 0;
     std::int32_t height = 0;
@@ -54,11 +55,11 @@ struct PlannerParams {
 // Clamps a heuristic weight to 0..1; a weight that is not a number counts as 0.
 float clamp_planner_weight(double weight);
 
-// A pool of separately allocated nodes, all handed back together.
+// A pool of nodes in one block, all handed back together.
 class NodeFactory {
   public:
     NodeFactory() = default;
-    ~NodeFactory();
+    ~NodeFactory() = default;
     NodeFactory(const NodeFactory&) = delete;
     NodeFactory& operator=(const NodeFactory&) = delete;
 
@@ -72,17 +73,18 @@ class NodeFactory {
     void release_all() { used_ = 0; }
     int capacity() const { return capacity_; }
     int in_use() const { return used_; }
+    // The node handed out as the index-th (counted from 0) since the pool
+    // was last emptied; 0 <= index < in_use().
+    Node* at(int index) { return &nodes_[index]; }
 
   private:
-    void free_nodes();
-
-    std::unique_ptr<Node*[]> nodes_;
+    std::unique_ptr<Node[]> nodes_;
     int capacity_ = 0;
     int used_ = 0;
 };
 
-// The closed set: nodes chained in buckets that tile the grid in squares of
-// 2^(bits / 2) x 2^(bits / 2) cells.
+// A set of nodes found by cell: nodes chained in buckets that tile the grid
+// in squares of 2^(bits / 2) x 2^(bits / 2) cells.
 class NodeHashTable {
   public:
     static constexpr int kMaxBits = 24;
@@ -155,6 +157,70 @@ template <class T> class FixedDeque {
     bool empty_ = true;
 };
 
+// Where the node of each grid cell is: nowhere yet, open (and at which
+// position of the open heap) or closed. One flat table answers by cell what
+// would otherwise need a search.
+struct CellSlot {
+    static constexpr std::int32_t kNoNode = 0;
+    static constexpr std::int32_t kClosed = -1;
+    std::int32_t where; // kNoNode, kClosed, or k > 0: open at heap position k - 1
+    std::int32_t node;  // the node's index in the pool, while where != kNoNode
+};
+
+// The open list as a binary heap of cells keyed by (f, sequence): the
+// smallest f leaves first and, among equal f, the cell inserted longest ago.
+// Every push and every key change takes a fresh sequence number, so a node
+// that is improved queues behind the nodes already waiting at its new key.
+// Each move of an entry is written to the cell's slot.
+class OpenHeap {
+  public:
+    OpenHeap() = default;
+    OpenHeap(const OpenHeap&) = delete;
+    OpenHeap& operator=(const OpenHeap&) = delete;
+
+    // Drops the contents and allocates `capacity` entries; false when the
+    // storage cannot be obtained (the heap then has no entries).
+    bool reset(int capacity);
+    // Empties the heap and restarts the sequence.
+    void clear();
+    // The slots that receive each entry's position (indexed by cell).
+    void track(CellSlot* slots) { slots_ = slots; }
+
+    int capacity() const { return capacity_; }
+    int size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    bool full() const { return size_ == capacity_; }
+
+    // Adds a cell with key f; false when the heap is full.
+    bool push(std::uint32_t cell, float f);
+    // Removes and returns the cell with the smallest key; the heap must not
+    // be empty. The cell's slot is left for the caller to set.
+    std::uint32_t pop();
+    // Gives the entry at `position` the key f, up or down, and a fresh sequence.
+    void change(int position, float f);
+    float key(int position) const { return items_[position].f; }
+    std::uint32_t cell(int position) const { return items_[position].cell; }
+
+  private:
+    struct Entry {
+        float f;
+        std::uint32_t cell;
+        std::uint64_t seq;
+    };
+    static bool before(const Entry& a, const Entry& b) {
+        return a.f < b.f || (a.f == b.f && a.seq < b.seq);
+    }
+    void place(int position, const Entry& entry);
+    void sift_up(int position, Entry entry);
+    void sift_down(int position, Entry entry);
+
+    std::unique_ptr<Entry[]> items_;
+    CellSlot* slots_ = nullptr;
+    int capacity_ = 0;
+    int size_ = 0;
+    std::uint64_t next_seq_ = 0;
+};
+
 // A search over a grid of converted cell costs.
 class Planner {
   public:
@@ -185,18 +251,23 @@ class Planner {
     bool inside(int x, int y) const;
 
   protected:
+    // Index of a cell inside the grid in the cost grid and the cell slots.
+    std::size_t cell_index(int x, int y) const {
+        return static_cast<std::size_t>(x) + static_cast<std::size_t>(params_.width) * y;
+    }
+
     bool done_ = false;
     NodeFactory factory_;
     PlannerParams params_;
     std::unique_ptr<float[]> costs_;
     int searches_ = 0;
-    FixedDeque<Node*> open_; // sorted by f, largest at the front
-    NodeHashTable closed_;
+    std::unique_ptr<CellSlot[]> slots_; // one per cell, all kNoNode between searches
+    OpenHeap open_;
     Node* goal_node_ = nullptr;
 };
 
 // The A* search: nodes leave the open list smallest key first and, among
-// equal keys, in the order they were inserted.
+// equal keys, in the order they were (last) inserted.
 class AStarPlanner : public Planner {
   public:
     AStarPlanner() = default;
@@ -210,8 +281,7 @@ class AStarPlanner : public Planner {
     // Each returns false when the pool or the open list is exhausted.
     bool expand(Node* current);
     bool visit(Node* current, int x, int y, bool diagonal);
-    bool insert_open(Node* node);
-    int find_open(int x, int y) const;
+    float key(int x, int y, float g) const;
     void fail(const char* why);
 };
 

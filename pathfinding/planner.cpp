@@ -3,6 +3,7 @@
 #include "pathfinding/pathfinding.h"
 #include "runtime/runtime.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -65,13 +66,14 @@ bool Planner::inside(int x, int y) const {
 
 float Planner::cost(int x, int y) const {
     if (!costs_ || !inside(x, y)) return -1;
-    return costs_[static_cast<std::size_t>(x) + static_cast<std::size_t>(params_.width) * y];
+    return costs_[cell_index(x, y)];
 }
 
 bool Planner::init(const PlannerParams& params) {
     // Whatever happens below, nothing of an earlier search survives.
     clear();
     costs_.reset();
+    slots_.reset();
     params_ = PlannerParams{};
     searches_ = 0;
     goal_node_ = nullptr;
@@ -91,11 +93,16 @@ bool Planner::init(const PlannerParams& params) {
     if (!costs) return false;
     int node_capacity = resolved_capacity(params.node_capacity, cells);
     int open_capacity = resolved_capacity(params.open_capacity, cells);
-    if (!factory_.fill(node_capacity) || !open_.reset(open_capacity) ||
-        !closed_.resize(params.hash_bits)) {
+    // A cell is open at most once, so more open entries than cells are never
+    // used; the heap is full exactly when a list of the asked size would be.
+    int heap_capacity = std::min(open_capacity, static_cast<int>(cells));
+    slots_.reset(new (std::nothrow) CellSlot[cells]());
+    if (!slots_ || !factory_.fill(node_capacity) || !open_.reset(heap_capacity)) {
+        slots_.reset();
         rt_log("pathfinding: cannot allocate the planner's nodes");
         return false;
     }
+    open_.track(slots_.get());
     params_ = params;
     params_.node_capacity = node_capacity;
     params_.open_capacity = open_capacity;
@@ -109,10 +116,17 @@ void Planner::start() {
     done_ = false;
 }
 
+// Only the cells that got a node have a slot to reset, so clearing costs
+// what the search visited, not the whole grid.
 void Planner::clear() {
+    if (slots_) {
+        for (int i = 0; i < factory_.in_use(); ++i) {
+            const Node* node = factory_.at(i);
+            slots_[cell_index(node->x, node->y)] = CellSlot{CellSlot::kNoNode, 0};
+        }
+    }
     factory_.release_all();
     open_.clear();
-    closed_.clear();
     goal_node_ = nullptr;
 }
 
@@ -128,21 +142,23 @@ void AStarPlanner::start() {
     Node* node = factory_.take();
     if (!node) return;
     *node = Node{nullptr, params_.start_x, params_.start_y, 0, 0, nullptr};
-    open_.push_back(node);
+    std::size_t cell = cell_index(node->x, node->y);
+    slots_[cell].node = factory_.in_use() - 1;
+    open_.push(static_cast<std::uint32_t>(cell), 0);
 }
 
 bool AStarPlanner::search() {
     ++searches_;
     while (!open_.empty()) {
-        Node* current = open_.pop_back();
+        CellSlot& slot = slots_[open_.pop()];
+        slot.where = CellSlot::kClosed;
+        Node* current = factory_.at(slot.node);
         if (current->x == params_.goal_x && current->y == params_.goal_y) {
-            closed_.insert(current);
             goal_node_ = current;
             done_ = true;
             return true;
         }
         if (!expand(current)) return true;
-        closed_.insert(current);
     }
     done_ = true;
     return true;
@@ -159,60 +175,40 @@ bool AStarPlanner::expand(Node* current) {
     return true;
 }
 
-// Offers the cell (x, y) as reached from `current`.
+// The weighted key, evaluated in this order in single precision: paths
+// depend on how it rounds.
+float AStarPlanner::key(int x, int y, float g) const {
+    auto h = static_cast<float>(std::abs(params_.goal_x - x) + std::abs(params_.goal_y - y));
+    return g + params_.weight * (h - g);
+}
+
+// Offers the cell (x, y) as reached from `current`. A node is improved only
+// by a strictly cheaper way in; a closed one is then opened again.
 bool AStarPlanner::visit(Node* current, int x, int y, bool diagonal) {
-    float c = cost(x, y);
-    if (c < 0) return true; // wall or outside the grid
+    if (!inside(x, y)) return true;
+    std::size_t cell = cell_index(x, y);
+    float c = costs_[cell];
+    if (c < 0) return true; // wall
     if (diagonal && params_.diagonal_cost_sqrt2) c *= kSqrt2;
     float g = current->g + c;
-    auto h = static_cast<float>(std::abs(params_.goal_x - x) + std::abs(params_.goal_y - y));
-    float f = g + params_.weight * (h - g);
 
-    if (Node* node = closed_.find(x, y)) {
+    CellSlot& slot = slots_[cell];
+    if (slot.where != CellSlot::kNoNode) {
+        Node* node = factory_.at(slot.node);
         if (node->g <= g) return true;
-        closed_.remove(node);
         node->parent = current;
         node->g = g;
-        node->f = f;
-        return insert_open(node);
-    }
-    if (int i = find_open(x, y); i >= 0) {
-        Node* node = open_[i];
-        if (node->g <= g) return true;
-        open_.erase(i);
-        node->parent = current;
-        node->g = g;
-        node->f = f;
-        return insert_open(node);
+        node->f = key(x, y, g);
+        if (slot.where == CellSlot::kClosed)
+            return open_.push(static_cast<std::uint32_t>(cell), node->f);
+        open_.change(slot.where - 1, node->f);
+        return true;
     }
     Node* node = factory_.take();
     if (!node) return false;
-    *node = Node{current, x, y, f, g, nullptr};
-    return insert_open(node);
-}
-
-// The open list runs from the largest key at the front to the smallest at
-// the back. A new node goes in front of every node with an equal key, so
-// among equal keys the node inserted first leaves first.
-bool AStarPlanner::insert_open(Node* node) {
-    int lo = 0;
-    int hi = open_.size();
-    while (lo < hi) {
-        int mid = lo + (hi - lo) / 2;
-        if (open_[mid]->f <= node->f)
-            hi = mid;
-        else
-            lo = mid + 1;
-    }
-    return open_.insert(lo, node);
-}
-
-// Position of the open node for (x, y), searched from the back, or -1.
-int AStarPlanner::find_open(int x, int y) const {
-    for (int i = open_.size() - 1; i >= 0; --i) {
-        if (open_[i]->x == x && open_[i]->y == y) return i;
-    }
-    return -1;
+    *node = Node{current, x, y, key(x, y, g), g, nullptr};
+    slot.node = factory_.in_use() - 1;
+    return open_.push(static_cast<std::uint32_t>(cell), node->f);
 }
 
 // A search that cannot go on without more nodes ends as not found rather

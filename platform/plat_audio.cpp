@@ -2,12 +2,14 @@
 #include "platform/plat_audio.h"
 
 #include "platform/plat_events.h"
+#include "platform/plat_files.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 struct PlatSoundChunk {
@@ -127,8 +129,10 @@ void plat_snd_set_gain(int channel, double left, double right) {
 
 bool plat_music_play(const char* path) {
     plat_music_stop();
-    if (!g_open) return false;
-    g_music = Mix_LoadMUS(path);
+    // SDL_mixer opens the file itself; checked through the same guard right
+    // before, so that a pipe or a directory never reaches it.
+    if (!g_open || plat_check_file(path, UINT64_MAX) != PlatFileCheck::kOk) return false;
+    g_music = Mix_LoadMUS(plat_native_name(path).c_str());
     if (!g_music) return false;
     if (Mix_PlayMusic(g_music, 0) != 0) {
         plat_music_stop();

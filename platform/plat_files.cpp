@@ -64,6 +64,33 @@ int create_temporary_beside(const std::string& target, std::string* temp_name) {
     return -1;
 }
 
+// Non-blocking, so that a name planted on a pipe cannot stall the open; the
+// descriptor is handed back only for a plain file within the limit.
+PlatFileCheck open_guarded(const std::string& name, std::uint64_t limit, int* fd_out) {
+    *fd_out = -1;
+    const int fd = ::open(native(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? PlatFileCheck::kMissing
+               : errno == ENXIO                    ? PlatFileCheck::kNotPlain
+                                                   : PlatFileCheck::kUnreadable;
+    struct stat info {};
+    PlatFileCheck check = PlatFileCheck::kOk;
+    if (::fstat(fd, &info) != 0)
+        check = PlatFileCheck::kUnreadable;
+    else if (!S_ISREG(info.st_mode))
+        check = PlatFileCheck::kNotPlain;
+    else if (static_cast<std::uint64_t>(info.st_size) > limit)
+        check = PlatFileCheck::kTooLarge;
+    if (check != PlatFileCheck::kOk) {
+        ::close(fd);
+        return check;
+    }
+    // Plain files never block; reads go on without the flag all the same.
+    (void)::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    *fd_out = fd;
+    return check;
+}
+
 std::string read_small_file(const char* name) {
     std::string bytes;
     const int fd = ::open(name, O_RDONLY | O_CLOEXEC);
@@ -75,20 +102,50 @@ std::string read_small_file(const char* name) {
 
 } // namespace
 
-bool plat_read_file(const std::string& name, std::string* bytes) {
+std::string plat_native_name(const std::string& name) {
+    return native(name);
+}
+
+const char* plat_file_check_text(PlatFileCheck check) {
+    switch (check) {
+    case PlatFileCheck::kOk:
+        return "ok";
+    case PlatFileCheck::kMissing:
+        return "no such file";
+    case PlatFileCheck::kNotPlain:
+        return "not a plain file";
+    case PlatFileCheck::kTooLarge:
+        return "file too large";
+    default:
+        return "cannot be read";
+    }
+}
+
+PlatFileCheck plat_check_file(const std::string& name, std::uint64_t limit) {
+    int fd = -1;
+    const PlatFileCheck check = open_guarded(name, limit, &fd);
+    if (fd >= 0) ::close(fd);
+    return check;
+}
+
+PlatFileCheck plat_read_file_checked(const std::string& name, std::string* bytes,
+                                     std::uint64_t limit) {
     bytes->clear();
-    // Non-blocking, so that a name planted on a pipe cannot stall the open;
-    // only plain files of a sane size are read (a device such as /dev/zero
-    // would never end).
-    const int fd = ::open(native(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
-    struct stat info {};
-    const bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-                    static_cast<std::uint64_t>(info.st_size) <= kPlatMaxReadBytes &&
-                    read_all(fd, bytes, kPlatMaxReadBytes);
+    int fd = -1;
+    PlatFileCheck check = open_guarded(name, limit, &fd);
+    if (check != PlatFileCheck::kOk) return check;
+    // The size was checked on open; a file that grows meanwhile is cut off
+    // at the limit all the same.
+    if (!read_all(fd, bytes, static_cast<std::size_t>(limit))) {
+        bytes->clear();
+        check = PlatFileCheck::kUnreadable;
+    }
     ::close(fd);
-    if (!ok) bytes->clear();
-    return ok;
+    return check;
+}
+
+bool plat_read_file(const std::string& name, std::string* bytes) {
+    return plat_read_file_checked(name, bytes) == PlatFileCheck::kOk;
 }
 
 bool plat_write_file_atomic(const std::string& name, const std::string& bytes) {
@@ -102,6 +159,11 @@ bool plat_write_file_atomic(const std::string& name, const std::string& bytes) {
             std::free(real);
         }
     }
+    // The directory may take a new entry while the file itself is read-only
+    // to us; the rename would replace it all the same.
+    if (::faccessat(AT_FDCWD, target.c_str(), F_OK, AT_EACCESS) == 0 &&
+        ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        return false;
     std::string temp;
     const int fd = create_temporary_beside(target, &temp);
     if (fd < 0) return false;
@@ -116,12 +178,7 @@ bool plat_write_file_atomic(const std::string& name, const std::string& bytes) {
 }
 
 bool plat_file_readable(const std::string& name) {
-    const int fd = ::open(native(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
-    struct stat info {};
-    const bool plain = ::fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode);
-    ::close(fd);
-    return plain;
+    return plat_check_file(name) == PlatFileCheck::kOk;
 }
 
 bool plat_delete_file(const std::string& name) {
@@ -141,16 +198,21 @@ bool plat_same_file(const std::string& a, const std::string& b) {
 }
 
 bool plat_copy_file(const std::string& source, const std::string& destination) {
-    const int in = ::open(native(source).c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return false;
+    int in = -1;
+    if (open_guarded(source, UINT64_MAX, &in) != PlatFileCheck::kOk) return false;
     struct stat info {};
-    if (::fstat(in, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (::fstat(in, &info) != 0) {
         ::close(in);
         return false;
     }
+    // Not blocking on a pipe planted as the destination either, and nothing
+    // but a plain file is written into (or deleted again).
     const std::string target = native(destination);
-    const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (out < 0) {
+    const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    struct stat out_info {};
+    if (out < 0 || ::fstat(out, &out_info) != 0 || !S_ISREG(out_info.st_mode) ||
+        ::ftruncate(out, 0) != 0) {
+        if (out >= 0) ::close(out);
         ::close(in);
         return false;
     }

@@ -10,19 +10,36 @@
 // The largest file plat_read_file reads (settings, levels, line files and
 // other data files are far smaller).
 inline constexpr std::uint64_t kPlatMaxReadBytes = 256ull * 1024 * 1024;
-// Reads a whole plain file; false when it cannot be opened, is no plain file
-// (a directory, pipe or device) or is larger than kPlatMaxReadBytes.
+
+// The one guarded way into an outside file: opened without blocking (a name
+// planted on a pipe cannot stall the program), and only a plain file of at
+// most the limit is taken (a device such as /dev/zero would never end).
+enum class PlatFileCheck { kOk, kMissing, kNotPlain, kTooLarge, kUnreadable };
+PlatFileCheck plat_check_file(const std::string& name, std::uint64_t limit = kPlatMaxReadBytes);
+// Reads a whole file through that guard; bytes stay empty on any refusal.
+PlatFileCheck plat_read_file_checked(const std::string& name, std::string* bytes,
+                                     std::uint64_t limit = kPlatMaxReadBytes);
+// True when plat_read_file_checked gives kOk.
 bool plat_read_file(const std::string& name, std::string* bytes);
+// Why a check refused, as words for a log entry ("not a plain file").
+const char* plat_file_check_text(PlatFileCheck check);
+// The name as the system takes it: every "\" turned into "/".
+std::string plat_native_name(const std::string& name);
+
 // Writes a whole file atomically (temporary file in the same directory, then
-// rename), so a failure never leaves a truncated file behind.
+// rename), so a failure never leaves a truncated file behind. An existing
+// file that this user may not write is left alone (false): renaming over it
+// would replace what its owner made read-only.
 bool plat_write_file_atomic(const std::string& name, const std::string& bytes);
+// True when the name passes plat_check_file.
 bool plat_file_readable(const std::string& name);
 bool plat_delete_file(const std::string& name);
 bool plat_is_directory(const std::string& name);
 // True when both names lead to the same existing file.
 bool plat_same_file(const std::string& a, const std::string& b);
-// Copies in 4096-byte chunks; the destination is created anew and deleted
-// again when a chunk is read or written short. False when nothing was copied.
+// Copies a plain source in 4096-byte chunks; the destination must be a plain
+// file or missing, is created anew and deleted again when a chunk is read or
+// written short. False when nothing was copied.
 bool plat_copy_file(const std::string& source, const std::string& destination);
 
 std::string plat_current_dir();

@@ -7,6 +7,8 @@
 // while the sound it plays stays close to the picture.
 #include "platform/plat_movie.h"
 
+#include "platform/plat_files.h"
+
 #include "platform/plat_movie_local.h"
 #include "platform/plat_video.h"
 
@@ -275,8 +277,11 @@ bool plat_movie_supported() {
 PlatMovie* plat_movie_open(const char* path) {
     // Refusals are reported by the caller; FFmpeg's own chatter stays quiet.
     av_log_set_level(AV_LOG_FATAL);
+    // FFmpeg opens the file itself; checked through the same guard right
+    // before, so that a pipe or a directory never reaches it.
+    if (plat_check_file(path, UINT64_MAX) != PlatFileCheck::kOk) return nullptr;
     auto* m = new PlatMovie();
-    if (avformat_open_input(&m->format, path, nullptr, nullptr) < 0) {
+    if (avformat_open_input(&m->format, plat_native_name(path).c_str(), nullptr, nullptr) < 0) {
         delete m;
         return nullptr;
     }

@@ -6,15 +6,38 @@
 
 #include <SDL.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <thread>
+#include <time.h>
+#include <vector>
 
 namespace {
 
 SDL_Window* g_window = nullptr;
 SDL_GLContext g_context = nullptr;
+
+struct WindowIcon {
+    std::vector<std::uint8_t> pixels;
+    int width = 0, height = 0;
+    bool applied = false; // given to the window now open
+};
+WindowIcon g_icon;
+
+// Hands the icon to the window now open; SDL copies the pixels.
+void apply_icon() {
+    g_icon.applied = false;
+    if (!g_window || g_icon.width <= 0 || g_icon.height <= 0) return;
+    SDL_Surface* surface =
+        SDL_CreateRGBSurfaceWithFormatFrom(g_icon.pixels.data(), g_icon.width, g_icon.height, 32,
+                                           g_icon.width * 4, SDL_PIXELFORMAT_RGBA32);
+    if (!surface) return;
+    SDL_SetWindowIcon(g_window, surface);
+    SDL_FreeSurface(surface);
+    g_icon.applied = true;
+}
 
 struct TestClock {
     bool on = false;
@@ -64,6 +87,7 @@ void resize_window(int width, int height) {
     }
     SDL_DestroyWindow(g_window);
     g_window = fresh;
+    apply_icon();
 }
 
 } // namespace
@@ -82,6 +106,7 @@ bool plat_video_open(const char* title, int width, int height) {
         std::fprintf(stderr, "video: cannot create the window: %s\n", SDL_GetError());
         return false;
     }
+    apply_icon();
     g_context = SDL_GL_CreateContext(g_window);
     if (!g_context) {
         std::fprintf(stderr, "video: cannot create the OpenGL context: %s\n", SDL_GetError());
@@ -91,6 +116,22 @@ bool plat_video_open(const char* title, int width, int height) {
     }
     SDL_GL_MakeCurrent(g_window, g_context);
     SDL_GL_SetSwapInterval(0);
+    return true;
+}
+
+void plat_video_set_icon(const std::uint8_t* rgba, int width, int height) {
+    const bool valid =
+        rgba != nullptr && width > 0 && height > 0 && width <= 1024 && height <= 1024;
+    g_icon.width = valid ? width : 0;
+    g_icon.height = valid ? height : 0;
+    g_icon.pixels.assign(rgba, rgba + (valid ? std::size_t(width) * std::size_t(height) * 4 : 0));
+    apply_icon();
+}
+
+bool plat_video_window_icon(int* width, int* height) {
+    if (!g_window || !g_icon.applied) return false;
+    *width = g_icon.width;
+    *height = g_icon.height;
     return true;
 }
 
@@ -187,6 +228,10 @@ void plat_video_beep() {
 
 // ---------------------------------------------------------------- clock
 
+// The counter is the monotonic clock in nanoseconds, the clock that
+// plat_sleep_until can wait for to the deadline.
+constexpr std::uint64_t kCounterFrequency = 1000000000u;
+
 std::uint64_t plat_perf_counter() {
     if (g_test_clock.on) {
         ++g_test_clock.reads;
@@ -194,11 +239,31 @@ std::uint64_t plat_perf_counter() {
         g_test_clock.now_ms += g_test_clock.read_step_ms;
         return static_cast<std::uint64_t>(now * 1000.0 + 0.5);
     }
-    return SDL_GetPerformanceCounter();
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::uint64_t>(now.tv_sec) * kCounterFrequency +
+           static_cast<std::uint64_t>(now.tv_nsec);
 }
 
 std::uint64_t plat_perf_frequency() {
-    return g_test_clock.on ? 1000000u : SDL_GetPerformanceFrequency();
+    return g_test_clock.on ? 1000000u : kCounterFrequency;
+}
+
+// An absolute deadline does not drift by the time spent before the call,
+// and the kernel wakes the thread within its timer slack of it.
+void plat_sleep_until(std::uint64_t deadline) {
+    if (g_test_clock.on) {
+        double target_ms = static_cast<double>(deadline) / 1000.0;
+        if (target_ms <= g_test_clock.now_ms) return;
+        g_test_clock.slept_ms += target_ms - g_test_clock.now_ms;
+        g_test_clock.now_ms = target_ms;
+        return;
+    }
+    timespec until{};
+    until.tv_sec = static_cast<time_t>(deadline / kCounterFrequency);
+    until.tv_nsec = static_cast<long>(deadline % kCounterFrequency);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
+    }
 }
 
 std::uint32_t plat_ticks_ms() {

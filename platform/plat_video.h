@@ -18,6 +18,12 @@ bool plat_video_is_open();
 void* plat_video_window();
 void* plat_video_context();
 void plat_video_set_title(const char* title);
+// The window icon: 32-bit RGBA pixels, rows top to bottom, copied. Given to
+// the open window at once and to every window made from then on (a resize
+// on the offscreen driver makes a new one); null or a size of 0 clears it.
+void plat_video_set_icon(const std::uint8_t* rgba, int width, int height);
+// True when the open window was given an icon; its size then.
+bool plat_video_window_icon(int* width, int* height);
 const char* plat_video_title(); // "" when closed
 void plat_video_swap();
 void* plat_video_gl_proc(const char* name);
@@ -43,9 +49,12 @@ std::uint64_t plat_perf_frequency();
 std::uint32_t plat_ticks_ms();
 // Sleeps about `ms` milliseconds (no-op for ms <= 0).
 void plat_sleep_ms(double ms);
+// Sleeps until the counter reaches `deadline` (at once when it has), with
+// the precision of the system's timers: a fraction of a millisecond.
+void plat_sleep_until(std::uint64_t deadline);
 
 // Test clock: while on, the counter reads the test time (frequency 1e6),
-// plat_sleep_ms advances it instead of sleeping, and every counter read
+// plat_sleep_ms and plat_sleep_until advance it instead of sleeping, and every counter read
 // advances it by `read_step_ms` so busy waits end.
 void plat_test_clock_enable(bool on, double start_ms = 0.0, double read_step_ms = 0.01);
 bool plat_test_clock_enabled();

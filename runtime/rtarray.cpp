@@ -3,6 +3,7 @@
 #include "runtime/rtarray.h"
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 void rt_array_from_list(RtArray<double>& array, int count, const double* values) {
@@ -14,9 +15,13 @@ void rt_array_from_list(RtArray<double>& array, int count, const double* values)
 // Runs of delimiters never make empty pieces, so an empty text or one made
 // only of delimiters leaves the target not dimensioned.
 double rt_split(const RtString& text, RtArray<RtString>& target, const RtString& delimiters) {
+    // The text or the delimiters may be elements of the target, which the
+    // resize below frees: both are copied first.
+    const std::string text_copy(text.view());
+    const std::string delims_copy(delimiters.view());
     rt_dim(target, 0, 0, 0, 0);
-    std::string_view rest = text.view();
-    std::string_view delims = delimiters.view();
+    std::string_view rest = text_copy;
+    std::string_view delims = delims_copy;
     std::vector<std::string_view> pieces;
     while (true) {
         std::size_t start = rest.find_first_not_of(delims);

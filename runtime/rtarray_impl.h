@@ -45,6 +45,15 @@ inline std::int32_t counted(std::int32_t size) {
     return size < 1 ? 1 : size;
 }
 
+// The next stride, in 64 bits and held at the int range. Only an array that
+// is not dimensioned (first size 0, so the element count stays 0 whatever
+// the other sizes) gets this far past the element limit, and it is never
+// indexed.
+inline std::int32_t next_stride(std::int32_t stride, std::int32_t size) {
+    const std::int64_t next = static_cast<std::int64_t>(stride) * counted(size);
+    return next > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(next);
+}
+
 } // namespace rt_detail
 
 template <class T> class RtArray {
@@ -152,8 +161,8 @@ template <class T> void rt_dim(RtArray<T>& array, double a, double b, double c, 
     array.size2 = stored_size(c);
     array.size3 = stored_size(d);
     array.stride1 = counted(array.size0);
-    array.stride2 = array.stride1 * counted(array.size1);
-    array.stride3 = array.stride2 * counted(array.size2);
+    array.stride2 = rt_detail::next_stride(array.stride1, array.size1);
+    array.stride3 = rt_detail::next_stride(array.stride2, array.size2);
 }
 
 namespace rt_detail {

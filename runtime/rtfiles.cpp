@@ -33,21 +33,49 @@ std::string with_forward_slashes(std::string text) {
 
 } // namespace
 
-bool rt_media_lookup(const RtString& name, RtString* resolved) {
-    // Plain files only: the game ships no media packs.
-    if (!plat_file_readable(name.str())) return false;
-    if (resolved != nullptr) *resolved = name;
+namespace {
+
+// A refusal other than a missing file is worth a line in the log: the player
+// put something there that is not a file the game can read.
+bool checked(PlatFileCheck check, const RtString& name, const char* who) {
+    if (check == PlatFileCheck::kOk) return true;
+    if (check != PlatFileCheck::kMissing && who != nullptr)
+        rt_log(RtString(who) + ": cannot read " + name + ": " + plat_file_check_text(check));
+    return false;
+}
+
+} // namespace
+
+bool rt_check_data_file(const RtString& name, const char* who, RtString* resolved,
+                        std::uint64_t limit) {
+    if (!checked(plat_check_file(name.str(), limit), name, who)) return false;
+    if (resolved != nullptr) *resolved = RtString::from_std(plat_native_name(name.str()));
     return true;
 }
 
+bool rt_read_data_file(const RtString& name, const char* who, std::string* bytes,
+                       std::uint64_t limit, const char** why) {
+    const PlatFileCheck check = plat_read_file_checked(name.str(), bytes, limit);
+    if (why != nullptr) *why = plat_file_check_text(check);
+    return checked(check, name, who);
+}
+
+bool rt_media_lookup(const RtString& name, RtString* resolved) {
+    // Plain files only: the game ships no media packs. The name is handed on
+    // with "/" separators, as libraries that open it themselves need.
+    return rt_check_data_file(name, nullptr, resolved, UINT64_MAX);
+}
+
 double rt_file_exists(const RtString& name) {
-    return plat_file_readable(name.str()) ? 1 : 0;
+    return plat_check_file(name.str(), UINT64_MAX) == PlatFileCheck::kOk ? 1 : 0;
 }
 
 void rt_copy_file(const RtString& source, const RtString& destination) {
     // Copying a file onto itself would truncate the source before reading it.
     if (plat_same_file(source.str(), destination.str())) return;
-    (void)plat_copy_file(source.str(), destination.str());
+    if (!rt_check_data_file(source, "file", nullptr, UINT64_MAX)) return;
+    if (!plat_copy_file(source.str(), destination.str()))
+        rt_log(RtString("file: cannot copy ") + source + " to " + destination);
 }
 
 double rt_delete_file(const RtString& name) {

@@ -119,9 +119,18 @@ void IniStore::load_text(std::string_view text) {
 
 bool IniStore::load(const RtString& file_name) {
     std::string bytes;
-    if (!plat_read_file(file_name.str(), &bytes)) return false;
-    load_text(bytes);
-    return true;
+    const PlatFileCheck check = plat_read_file_checked(file_name.str(), &bytes);
+    if (check == PlatFileCheck::kOk) {
+        load_text(bytes);
+        return true;
+    }
+    // Something is there that could not be read (a directory, a pipe, a file
+    // too large): what little the store comes to hold must never replace it.
+    if (check != PlatFileCheck::kMissing) {
+        load_refused_ = 1;
+        rt_log(RtString("settings: cannot read ") + file_name + ": " + plat_file_check_text(check));
+    }
+    return false;
 }
 
 std::string IniStore::text() const {
@@ -143,6 +152,11 @@ std::string IniStore::text() const {
 
 void IniStore::flush() {
     if (modified_ == 0 || file_name_.empty()) return;
+    if (load_refused_ != 0) {
+        rt_log(RtString("settings: cannot write ") + file_name_ + ": it could not be read");
+        modified_ = 0;
+        return;
+    }
     // Written beside the old file and renamed over it, so a failure leaves the
     // previous settings in place rather than a truncated file.
     if (!plat_write_file_atomic(file_name_.str(), text()))
@@ -152,6 +166,7 @@ void IniStore::flush() {
 void IniStore::clear() {
     sections_.clear();
     modified_ = 0;
+    load_refused_ = 0;
 }
 
 void IniStore::open(const RtString& file_name) {

@@ -46,7 +46,9 @@ struct IniSection {
 class IniStore {
   public:
     // Parses the named file and appends its sections to the store; false when
-    // the file cannot be read (the store is left as it was).
+    // the file cannot be read (the store is left as it was). A file that is
+    // there but refused (no plain file, too large) is logged, and flush then
+    // never writes over it.
     bool load(const RtString& file_name);
     // Parses text in the file's format and appends its sections.
     void load_text(std::string_view text);
@@ -79,7 +81,14 @@ class IniStore {
     IniList<IniSection, 512, 128> sections_;
     RtString file_name_;
     unsigned char modified_ = 0;
+    unsigned char load_refused_ = 0;
 };
 
 // The global store that ini_open / ini_get / ini_put work on.
 IniStore& ini_global_store();
+
+// The shipped settings brought into the player's copy: the shipped sections
+// in the shipped order, each page's lines as shipped with the player's value
+// wherever the player's page has a line of the same name (and the player's
+// value of every other shared key); sections only the player has are kept.
+void ini_merge_shipped(const IniStore& shipped, const IniStore& player, IniStore* merged);

@@ -21,6 +21,7 @@ struct LineFileCache {
     char lines[kLineCount][kSlotSize] = {};
     int last_line = 0;
     int dirty = 0;
+    int refused = 0; // the file there could not be read: never written over
 
     void write_back();
     void reset(std::string_view name);
@@ -39,6 +40,12 @@ void copy_into_slot(char* slot, std::string_view text) {
 
 void LineFileCache::write_back() {
     if (file_name[0] == '\0' || dirty == 0) return;
+    if (refused != 0) {
+        rt_log(RtString("linefile: cannot write ") + RtString(file_name) +
+               ": it could not be read");
+        dirty = 0;
+        return;
+    }
     std::string bytes;
     for (int i = 0; i <= last_line; ++i) {
         bytes += lines[i];
@@ -55,6 +62,7 @@ void LineFileCache::write_back() {
 void LineFileCache::reset(std::string_view name) {
     std::memset(lines, 0, sizeof lines);
     dirty = 0;
+    refused = 0;
     last_line = 0;
     copy_into_slot(file_name, name);
 }
@@ -80,10 +88,16 @@ int LineFileCache::select(std::string_view name) {
     if (name.substr(0, kSlotSize - 1) == std::string_view(file_name)) return 0;
     write_back();
     reset(name);
-    RtString resolved;
     std::string bytes;
-    if (!rt_media_lookup(RtString(file_name), &resolved) || !plat_read_file(resolved.str(), &bytes))
+    const PlatFileCheck check = plat_read_file_checked(file_name, &bytes);
+    if (check != PlatFileCheck::kOk) {
+        if (check != PlatFileCheck::kMissing) {
+            refused = 1;
+            rt_log(RtString("linefile: cannot read ") + RtString(file_name) + ": " +
+                   plat_file_check_text(check));
+        }
         return static_cast<int>(rt_set_error(kRtFileError));
+    }
     load(bytes);
     return 0;
 }

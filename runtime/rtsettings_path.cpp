@@ -6,6 +6,7 @@
 // the settings move to the player's configuration directory instead, seeded
 // from the shipped file so the menu pages and default keys come along.
 #include "platform/plat_files.h"
+#include "runtime/rtini.h"
 #include "runtime/runtime.h"
 
 #include <cstdlib>
@@ -52,6 +53,23 @@ std::string config_home() {
     return std::string();
 }
 
+// A newer game may ship pages and lines the player's copy lacks (new keys,
+// say); they are added, and the player's own values stay. The copy is only
+// rewritten when something was missing.
+void merge_shipped(const std::string& shipped, const std::string& copy) {
+    IniStore ours, theirs, merged;
+    if (!ours.load(RtString::from_std(shipped)) || !theirs.load(RtString::from_std(copy))) return;
+    ini_merge_shipped(ours, theirs, &merged);
+    const std::string text = merged.text();
+    if (text == theirs.text()) return;
+    if (!plat_write_file_atomic(copy, text)) {
+        rt_log(RtString("settings: cannot write ") + RtString::from_std(copy));
+        return;
+    }
+    rt_log(RtString("settings: added the new lines of ") + RtString::from_std(shipped) + " to " +
+           RtString::from_std(copy));
+}
+
 // The player's copy of the named file, made from the shipped one the first
 // time; empty when there is no usable copy.
 std::string user_copy(const std::string& shipped) {
@@ -61,7 +79,10 @@ std::string user_copy(const std::string& shipped) {
     std::error_code error;
     std::filesystem::create_directories(dir, error);
     const std::string copy = (dir / file_part(shipped)).string();
-    if (plat_file_readable(copy)) return copy;
+    if (plat_file_readable(copy)) {
+        merge_shipped(shipped, copy);
+        return copy;
+    }
     if (!directory_writable(dir.string() + "/")) return std::string();
     // The shipped file holds the menu itself; a copy that could not be made
     // would open an empty menu, so the shipped file is kept in that case.

@@ -10,6 +10,7 @@
 #include "runtime/rtstring.h"
 
 #include <cstdint>
+#include <string>
 
 // ---------------------------------------------------------------- errors and end
 
@@ -86,8 +87,23 @@ void lf_flush();
 
 // ---------------------------------------------------------------- files and platform
 
-// Media-file lookup: the name when it opens for reading as a plain file.
+// The guarded way into an outside file for every reader: true when the name
+// opens without blocking as a plain file of a sane size (no directory, pipe
+// or device); *resolved, when given, receives it with "/" separators. A name
+// that is there but refused is logged as "<who>: cannot read <name>: <why>"
+// (unless who is null); a missing one is not.
+// Files larger than limit bytes are refused too.
+bool rt_check_data_file(const RtString& name, const char* who, RtString* resolved = nullptr,
+                        std::uint64_t limit = 256ull << 20);
+// Reads the whole file through the same guard and with the same log entry;
+// a file larger than limit bytes is refused. *why, when given, receives the
+// refusal in words ("not a plain file", "file too large", "no such file").
+bool rt_read_data_file(const RtString& name, const char* who, std::string* bytes,
+                       std::uint64_t limit = 256ull << 20, const char** why = nullptr);
+// Media-file lookup: the name with "/" separators when it is a plain file
+// (of any size; readers apply their own limits), silently.
 bool rt_media_lookup(const RtString& name, RtString* resolved);
+// 1 when the name is a plain file that could be read.
 double rt_file_exists(const RtString& name);
 void rt_copy_file(const RtString& source, const RtString& destination);
 // Non-zero on success, 0 on failure.

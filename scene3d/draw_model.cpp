@@ -37,8 +37,10 @@ const std::vector<ExpandedVertex>& frame_vertices(const MeshObject& mesh, int a,
 }
 
 // Hands the vertices to GL and returns the base the array pointers are
-// relative to: a streamed vertex buffer when available, else client memory.
-const char* upload(MeshObject& mesh, const std::vector<ExpandedVertex>& verts) {
+// relative to: a vertex buffer when available, else client memory. A key
+// frame drawn as stored (`frame` >= 0) is uploaded once and drawn from the
+// buffer until another frame or a blend takes its place; blends stream.
+const char* upload(MeshObject& mesh, const std::vector<ExpandedVertex>& verts, int frame) {
     const GlExtensions& ext = gl_ext();
     const auto* data = reinterpret_cast<const char*>(verts.data());
     if (!ext.glGenBuffersARB || !ext.glBindBufferARB || !ext.glBufferDataARB) return data;
@@ -46,9 +48,16 @@ const char* upload(MeshObject& mesh, const std::vector<ExpandedVertex>& verts) {
         GLuint name = 0;
         ext.glGenBuffersARB(1, &name);
         mesh.vertex_buffer = name;
+        mesh.buffered_frame = -1;
     }
-    const auto size = GLsizeiptrARB(verts.size() * sizeof(ExpandedVertex));
     ext.glBindBufferARB(GL_ARRAY_BUFFER_ARB, mesh.vertex_buffer);
+    if (frame >= 0 && mesh.buffered_frame == frame) return nullptr;
+    const auto size = GLsizeiptrARB(verts.size() * sizeof(ExpandedVertex));
+    mesh.buffered_frame = frame;
+    if (frame >= 0) {
+        ext.glBufferDataARB(GL_ARRAY_BUFFER_ARB, size, data, GL_STATIC_DRAW_ARB);
+        return nullptr;
+    }
     if (ext.glMapBufferARB && ext.glUnmapBufferARB) {
         ext.glBufferDataARB(GL_ARRAY_BUFFER_ARB, size, nullptr, GL_STREAM_DRAW_ARB);
         if (void* target = ext.glMapBufferARB(GL_ARRAY_BUFFER_ARB, GL_WRITE_ONLY_ARB)) {
@@ -72,10 +81,11 @@ void set_texcoords(const char* base, bool both_units) {
     }
 }
 
-void draw_triangles(MeshObject& mesh, const std::vector<ExpandedVertex>& verts) {
+// `frame`: the key frame `verts` are stored as, or -1 for a blend.
+void draw_triangles(MeshObject& mesh, const std::vector<ExpandedVertex>& verts, int frame) {
     if (verts.empty()) return;
     const GlExtensions& ext = gl_ext();
-    const char* base = upload(mesh, verts);
+    const char* base = upload(mesh, verts, frame);
     const GLsizei stride = sizeof(ExpandedVertex);
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, stride, base + offsetof(ExpandedVertex, position));
@@ -147,7 +157,8 @@ void draw_mesh(const ModelSlot& slot, MeshObject& mesh, int a, int b, float t) {
     }
     load_model_matrix();
     if (slot.scene_list) bind_mesh_textures(slot, mesh);
-    draw_triangles(mesh, frame_vertices(mesh, a, b, t));
+    const std::vector<ExpandedVertex>& verts = frame_vertices(mesh, a, b, t);
+    draw_triangles(mesh, verts, &verts == &mesh.frames[std::size_t(b)].triangles ? b : -1);
 }
 
 } // namespace

@@ -7,8 +7,19 @@
 
 namespace {
 
+// Truncates toward zero, held at the int range; NaN gives 0.
+int to_int(double v) {
+    if (!(v == v)) return 0;
+    if (v >= 2147483647.0) return 2147483647;
+    if (v <= -2147483648.0) return -2147483647 - 1;
+    return int(v);
+}
+
+// Colours are whole numbers of 32 bits; anything else (NaN, out of range)
+// is converted with the range checks of the drawing commands.
 void colour_of(double colour, float out[4]) {
-    const auto c = std::uint32_t(std::int64_t(colour));
+    const auto c = colour >= 0 && colour <= 4294967295.0 ? std::uint32_t(colour)
+                                                         : std::uint32_t(to_int(colour));
     out[0] = float(c & 0xFF) / 255.0f;
     out[1] = float((c >> 8) & 0xFF) / 255.0f;
     out[2] = float((c >> 16) & 0xFF) / 255.0f;
@@ -121,7 +132,7 @@ void SetLight(double index, double colour, double x, double y, double z, double 
         set_shadow_light(index, pos, c, angle);
         return;
     }
-    const int n = int(std::fmod(index, 8.0));
+    const int n = to_int(std::fmod(index, 8.0)); // NaN names light 0
     if (angle == 0) {
         turn_off(n);
         return;

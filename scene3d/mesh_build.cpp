@@ -17,6 +17,8 @@ void MeshObject::Clear() {
     v.clear();
     palette.clear();
     edge_table.clear();
+    shadow_volume = ShadowVolume{};
+    buffered_frame = -1;
     normals_valid = false;
     triangles_built = false;
     texture_a = texture_b = 0;
@@ -32,6 +34,8 @@ void MeshObjectX::BuildTriangles() {
         });
     }
     edge_table.clear();
+    shadow_volume = ShadowVolume{};
+    buffered_frame = -1;
     triangles_built = true;
 }
 

@@ -69,6 +69,20 @@ class MeshObject {
     // of its three edges (-1 for none); built on first use.
     std::vector<std::int32_t> edge_table;
     std::uint32_t vertex_buffer = 0; // GL buffer for streaming, 0 when none
+    // The frame whose triangles the vertex buffer holds as they are stored
+    // (drawn again without uploading); -1 for blended, streamed data or none.
+    std::int32_t buffered_frame = -1;
+    // The last shadow volume built (x, y, z, w per vertex: side quads, then
+    // the cap at the model, then the cap at infinity) for the frame and the
+    // light position in mesh coordinates it was built for; a caster that did
+    // not move against the light draws it again as it is. Dropped whenever
+    // the triangles are built again.
+    struct ShadowVolume {
+        std::vector<float> vertices;
+        std::int32_t frame = -1;
+        float light[3] = {0, 0, 0};
+        std::uint32_t sides = 0, near_cap = 0, far_cap = 0; // vertex counts
+    } shadow_volume;
 
     // Drops every frame and all GL data.
     void Clear();

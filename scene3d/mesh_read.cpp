@@ -9,7 +9,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <new>
 
 namespace {
@@ -213,6 +212,16 @@ bool convert_frame(const std::vector<TextPolygon>& polygons, const std::vector<T
     return true;
 }
 
+// The table search compares directions, so a normal written at another
+// length is made a unit one first; a zero normal stays zero (entry 0).
+void normalise(float n[3]) {
+    const double length =
+        std::sqrt(double(n[0]) * n[0] + double(n[1]) * n[1] + double(n[2]) * n[2]);
+    if (!(length > 0) || !std::isfinite(length)) return;
+    for (int k = 0; k < 3; ++k)
+        n[k] = float(n[k] / length);
+}
+
 bool read_text_vertices(TokenReader& in, bool with_normals, std::vector<TextVertex>& verts) {
     std::size_t n = 0;
     if (!in.count(n)) return false;
@@ -223,6 +232,7 @@ bool read_text_vertices(TokenReader& in, bool with_normals, std::vector<TextVert
             if (!in.number(d)) return false;
             (k < 3 ? v.position[k] : v.normal[k - 3]) = float(d);
         }
+        normalise(v.normal);
         verts.push_back(v);
     }
     return true;
@@ -291,16 +301,6 @@ bool ReadTextMesh(MeshObject& mesh, const std::vector<std::uint8_t>& bytes, cons
     return true;
 }
 
-// The whole stream, or false once it runs past kMaxMeshFileBytes.
-static bool read_limited(std::ifstream& in, std::vector<std::uint8_t>& bytes) {
-    char chunk[65536];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + in.gcount());
-        if (bytes.size() > kMaxMeshFileBytes) return false;
-    }
-    return true;
-}
-
 static void log_read_failure(const char* what, const char* file) {
     rt_log(RtString(what));
     rt_log(RtString(file && *file ? file : "null"));
@@ -309,14 +309,15 @@ static void log_read_failure(const char* what, const char* file) {
 bool LoadMesh(MeshObject& mesh, const char* file, bool decode_now, const char** reason) {
     mesh.Clear();
     bool ok = false;
-    const char* error = "cannot open the file";
+    const char* error = "";
     try {
         RtString name(file ? file : "");
         rt_slashes(name);
-        std::ifstream in(name.c_str(), std::ios::binary);
-        std::vector<std::uint8_t> bytes;
-        const bool whole = in.is_open() && read_limited(in, bytes);
-        if (in.is_open() && !whole) error = "file too large";
+        // Through the runtime's guard: a pipe, a directory or a device named
+        // as a model is refused at once instead of read (or waited on).
+        std::string text;
+        const bool whole = rt_read_data_file(name, "scene3d", &text, kMaxMeshFileBytes, &error);
+        std::vector<std::uint8_t> bytes(text.begin(), text.end());
         std::uint32_t magic = 0;
         if (bytes.size() >= 4) std::memcpy(&magic, bytes.data(), 4);
         if (whole)

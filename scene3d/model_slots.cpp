@@ -6,7 +6,7 @@
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
+#include <string>
 
 Dedazoza3Z::Dedazoza3Z() : renderer(&::renderer()), slots(kModelSlotCount) {
     // The frame step leaves a pending shadow pass before presenting, and
@@ -107,10 +107,11 @@ double load_scene_list(ModelSlot& slot, const RtString& file) {
     return 1;
 }
 
+// Read through the runtime's guard, so that a pipe or a directory named as
+// a model is refused at once (with a log entry) instead of waited on.
 bool starts_with_list_tag(const RtString& file) {
-    char head[4] = {};
-    std::ifstream in(file.c_str(), std::ios::binary);
-    return in.read(head, 4) && std::memcmp(head, ";DDW", 4) == 0;
+    std::string bytes;
+    return rt_read_data_file(file, "scene3d", &bytes) && bytes.compare(0, 4, ";DDW") == 0;
 }
 
 } // namespace
@@ -124,7 +125,7 @@ double LoadModel(const RtString& file, double slot_number) {
         rt_log(RtString("scene3d: model slot out of range for ") + name);
         return 0;
     }
-    if (rt_file_exists(name) == 0) return 0;
+    if (!rt_check_data_file(name, "scene3d")) return 0;
     scene.EmptySlot(int(slot_number));
     if (starts_with_list_tag(name)) return load_scene_list(*slot, name);
     auto mesh = std::make_unique<MeshObjectX>();

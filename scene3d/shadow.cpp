@@ -6,6 +6,7 @@
 #include "scene3d/mat4.h"
 #include "scene3d/scene3d.h"
 
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <tuple>
@@ -52,38 +53,66 @@ bool faces_light(const ExpandedVertex* q, const float light[3]) {
     return l[0] * n[0] + l[1] * n[1] + l[2] * n[2] > 0;
 }
 
-void vertex_at_infinity(const float* p, const float light[3]) {
-    glVertex4f(p[0] - light[0], p[1] - light[1], p[2] - light[2], 0);
+void put(std::vector<float>& out, const float* p, float w) {
+    out.insert(out.end(), {p[0], p[1], p[2], w});
 }
 
-void emit_volume(const std::vector<ExpandedVertex>& tri, const std::vector<std::int32_t>& edges,
-                 const std::vector<char>& facing, const float light[3]) {
-    const std::size_t count = facing.size();
-    glBegin(GL_QUADS);
+// A point moved away from the light to infinity.
+void put_at_infinity(std::vector<float>& out, const float* p, const float light[3]) {
+    out.insert(out.end(), {p[0] - light[0], p[1] - light[1], p[2] - light[2], 0});
+}
+
+// Fills the volume's vertices: for each silhouette edge a to b of a
+// light-facing triangle the quad b, a, a and b at infinity; then the cap at
+// the model (every light-facing triangle), then the cap at infinity (every
+// other triangle moved there).
+void build_volume(const std::vector<ExpandedVertex>& tri, const std::vector<std::int32_t>& edges,
+                  const float light[3], MeshObject::ShadowVolume& volume) {
+    static std::vector<char> facing; // reused: no allocation per caster and frame
+    const std::size_t count = tri.size() / 3;
+    facing.resize(count);
+    for (std::size_t t = 0; t < count; ++t)
+        facing[t] = faces_light(&tri[3 * t], light);
+    std::vector<float>& out = volume.vertices;
+    out.clear();
     for (std::size_t t = 0; t < count; ++t) {
         if (!facing[t]) continue;
-        for (int e = 0; e < 3; ++e) {
-            const std::int32_t across = edges[3 * t + std::size_t(e)];
+        for (std::size_t e = 0; e < 3; ++e) {
+            const std::int32_t across = edges[3 * t + e];
             if (across >= 0 && facing[std::size_t(across)]) continue;
-            const float* a = tri[3 * t + std::size_t(e)].position;
-            const float* b = tri[3 * t + std::size_t(e + 1) % 3].position;
-            glVertex3fv(b);
-            glVertex3fv(a);
-            vertex_at_infinity(a, light);
-            vertex_at_infinity(b, light);
+            const float* a = tri[3 * t + e].position;
+            const float* b = tri[3 * t + (e + 1) % 3].position;
+            put(out, b, 1);
+            put(out, a, 1);
+            put_at_infinity(out, a, light);
+            put_at_infinity(out, b, light);
         }
     }
-    glEnd();
-    glBegin(GL_TRIANGLES);
+    volume.sides = std::uint32_t(out.size() / 4);
     for (std::size_t t = 0; t < count; ++t)
-        for (int k = 0; k < 3; ++k) {
-            const float* p = tri[3 * t + std::size_t(k)].position;
-            if (facing[t])
-                glVertex3fv(p);
-            else
-                vertex_at_infinity(p, light);
-        }
-    glEnd();
+        if (facing[t])
+            for (std::size_t k = 0; k < 3; ++k)
+                put(out, tri[3 * t + k].position, 1);
+    volume.near_cap = std::uint32_t(out.size() / 4) - volume.sides;
+    for (std::size_t t = 0; t < count; ++t)
+        if (!facing[t])
+            for (std::size_t k = 0; k < 3; ++k)
+                put_at_infinity(out, tri[3 * t + k].position, light);
+    volume.far_cap = std::uint32_t(out.size() / 4) - volume.sides - volume.near_cap;
+}
+
+// Every vertex of the cap at infinity has w = 0, which a projection with a
+// finite far plane clips away entirely, so it is drawn only without one.
+bool far_cap_visible() {
+    const Dedazoza3Z& scene = scene3d();
+    return !(std::isfinite(scene.far_plane) && scene.far_plane > scene.near_plane);
+}
+
+void emit_volume(const MeshObject::ShadowVolume& volume) {
+    glVertexPointer(4, GL_FLOAT, 0, volume.vertices.data());
+    if (volume.sides > 0) glDrawArrays(GL_QUADS, 0, GLsizei(volume.sides));
+    const std::uint32_t caps = volume.near_cap + (far_cap_visible() ? volume.far_cap : 0);
+    if (caps > 0) glDrawArrays(GL_TRIANGLES, GLsizei(volume.sides), GLsizei(caps));
 }
 
 // The shadow light in the mesh's own coordinates; false when the object
@@ -97,22 +126,24 @@ bool light_in_object_space(const float object[16], float light[4]) {
     return true;
 }
 
-// Volumes draw untextured and unlit; the caller's state comes back afterwards.
+// Volumes draw untextured and unlit, with culling on and clockwise front
+// faces, the winding their quads and caps are emitted in. The caller's
+// enables and winding come back afterwards from the attribute stack, which
+// reads nothing back from the GL.
 class VolumeState {
   public:
     VolumeState()
         : r_(renderer()), slot_(r_.bound_slot), second_(r_.bound_second_slot),
-          mip_(r_.bound_use_mip), table_(r_.bound_name_table), lighting_(glIsEnabled(GL_LIGHTING)),
-          culling_(glIsEnabled(GL_CULL_FACE)) {
+          mip_(r_.bound_use_mip), table_(r_.bound_name_table) {
+        glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT);
         r_.BindSlotTextures(-1, -1, 0);
         glDisable(GL_LIGHTING);
         glEnable(GL_CULL_FACE);
+        glFrontFace(GL_CW);
         glStencilFunc(GL_ALWAYS, 0, ~0u);
     }
     ~VolumeState() {
-        glCullFace(GL_BACK);
-        if (!culling_) glDisable(GL_CULL_FACE);
-        if (lighting_) glEnable(GL_LIGHTING);
+        glPopAttrib();
         r_.BindSlotTextures(slot_, second_, mip_, table_);
     }
 
@@ -120,7 +151,6 @@ class VolumeState {
     ZiriZUDoriravu& r_;
     int slot_, second_, mip_;
     const std::uint32_t* table_;
-    GLboolean lighting_, culling_;
 };
 
 } // namespace
@@ -132,21 +162,27 @@ void DrawShadowVolume(MeshObject& mesh, const MeshFrame& frame) {
     float object[16], light[4];
     ObjectTransform(object);
     if (!light_in_object_space(object, light)) return;
-    std::vector<char> facing(tri.size() / 3);
-    for (std::size_t t = 0; t < facing.size(); ++t)
-        facing[t] = faces_light(&tri[3 * t], light);
+    MeshObject::ShadowVolume& volume = mesh.shadow_volume;
+    const auto frame_index = std::int32_t(&frame - mesh.frames.data());
+    if (volume.frame != frame_index || std::memcmp(volume.light, light, sizeof volume.light) != 0) {
+        build_volume(tri, mesh.edge_table, light, volume);
+        volume.frame = frame_index;
+        std::memcpy(volume.light, light, sizeof volume.light);
+    }
     glMatrixMode(GL_MODELVIEW);
     glLoadMatrixf(scene3d().camera_matrix);
     glMultMatrixf(object);
     VolumeState state;
+    glEnableClientState(GL_VERTEX_ARRAY);
     // Faces towards the viewer count up, faces away count down: pixels left
     // non-zero lie inside a volume.
     glCullFace(GL_BACK);
     glStencilOp(GL_KEEP, GL_KEEP, GL_INCR);
-    emit_volume(tri, mesh.edge_table, facing, light);
+    emit_volume(volume);
     glCullFace(GL_FRONT);
     glStencilOp(GL_KEEP, GL_KEEP, GL_DECR);
-    emit_volume(tri, mesh.edge_table, facing, light);
+    emit_volume(volume);
+    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 void ShadowPass(bool on) {

@@ -1,5 +1,5 @@
 // board.cpp: the board model's own services: the derived occupancy grid,
-// animation of movers, block lookup and the undo stack.
+// animation of movers, block lookup and the undo and redo stacks.
 #include "game/rules/board.h"
 
 #include <algorithm>
@@ -52,6 +52,56 @@ bool mover_moving(const Mover& m) {
 template <class T> void copy_array(RtArray<T>& to, const RtArray<T>& from) {
     if (rt_bounds(from, 0) == 0 && rt_bounds(to, 0) == 0) return;
     rt_array_assign(to, from);
+}
+
+// Appends the position's blocks, doors, characters and terrain to a stack.
+void store_position(RtArray<BoardSnapshot>& stack, const BoardState& board) {
+    int n = count(stack);
+    rt_redim(stack, n + 1);
+    BoardSnapshot& snap = rt_index(stack, n);
+    rt_array_assign(snap.blocks, board.blocks);
+    rt_array_assign(snap.doors, board.doors);
+    rt_array_assign(snap.characters, board.characters);
+    rt_array_assign(snap.terrain, board.terrain);
+    snap.moves = board.moves;
+}
+
+// Takes a stored position back with its move count (undo also takes back
+// the walks since the push or turn it undoes); the characters stand still on
+// arrival.
+void restore_position(BoardState& board, const BoardSnapshot& snap) {
+    rt_array_assign(board.blocks, snap.blocks);
+    rt_array_assign(board.doors, snap.doors);
+    rt_array_assign(board.characters, snap.characters);
+    rt_array_assign(board.terrain, snap.terrain);
+    board.moves = snap.moves;
+    for (int i = 0; i < count(board.characters); ++i) {
+        Mover& m = rt_index(board.characters, i).m;
+        m.pending_dx = m.pending_dy = m.pending_height = 0;
+    }
+}
+
+// The mover at the end of its pending movement, snapped as advance_mover
+// snaps on arrival.
+void settle_mover(Mover& m) {
+    m.x = cell(m.x + m.pending_dx + 0.4);
+    m.y = cell(m.y + m.pending_dy + 0.4);
+    if (m.pending_height != 0) m.height = cell(m.height + m.pending_height - 0.4);
+    m.angle += m.pending_angle;
+    m.pending_dx = m.pending_dy = m.pending_height = m.pending_angle = 0;
+}
+
+void settle_movers(RtArray<BoxRecord>& blocks, RtArray<DoorRecord>& doors,
+                   RtArray<CharacterRecord>& characters) {
+    for (int i = 0; i < count(blocks); ++i)
+        settle_mover(rt_index(blocks, i).m);
+    for (int i = 0; i < count(doors); ++i)
+        settle_mover(rt_index(doors, i).m);
+    for (int i = 0; i < count(characters); ++i) {
+        Mover& m = rt_index(characters, i).m;
+        settle_mover(m);
+        m.height = 0; // the hop ends on the floor
+    }
 }
 
 } // namespace
@@ -129,33 +179,33 @@ double find_block(const BoardState& board, double x, double y) {
 }
 
 void push_snapshot(BoardState& board) {
-    int n = count(board.undo_stack);
-    rt_redim(board.undo_stack, n + 1);
-    BoardSnapshot& snap = rt_index(board.undo_stack, n);
-    rt_array_assign(snap.blocks, board.blocks);
-    rt_array_assign(snap.doors, board.doors);
-    rt_array_assign(snap.characters, board.characters);
-    rt_array_assign(snap.terrain, board.terrain);
-    snap.moves = board.moves;
+    store_position(board.undo_stack, board);
 }
 
 void undo_last(BoardState& board) {
     int n = count(board.undo_stack);
     if (n == 0) return;
-    BoardSnapshot& snap = rt_index(board.undo_stack, n - 1);
-    rt_array_assign(board.blocks, snap.blocks);
-    rt_array_assign(board.doors, snap.doors);
-    rt_array_assign(board.characters, snap.characters);
-    rt_array_assign(board.terrain, snap.terrain);
-    // Back to the count before the step undone: one less when undo follows
-    // the push or turn at once, and without the walks the undo also took away.
-    board.moves = snap.moves;
-    for (int i = 0; i < count(board.characters); ++i) {
-        Mover& m = rt_index(board.characters, i).m;
-        m.pending_dx = m.pending_dy = m.pending_height = 0;
-    }
+    // What redo brings back is the position the move led to, so a slide
+    // still under way is kept as finished.
+    store_position(board.redo_stack, board);
+    BoardSnapshot& left = rt_index(board.redo_stack, count(board.redo_stack) - 1);
+    settle_movers(left.blocks, left.doors, left.characters);
+    restore_position(board, rt_index(board.undo_stack, n - 1));
     rt_delete_at(board.undo_stack, n - 1);
     rebuild_occupancy(board);
+}
+
+void redo_last(BoardState& board) {
+    int n = count(board.redo_stack);
+    if (n == 0) return;
+    push_snapshot(board);
+    restore_position(board, rt_index(board.redo_stack, n - 1));
+    rt_delete_at(board.redo_stack, n - 1);
+    rebuild_occupancy(board);
+}
+
+void settle_board(BoardState& board) {
+    settle_movers(board.blocks, board.doors, board.characters);
 }
 
 void copy_board_position(BoardState& to, const BoardState& from) {

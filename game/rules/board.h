@@ -43,11 +43,16 @@ struct RulesDevices {
 const RulesDevices& rules_devices();
 // Installs devices; a null member keeps reading 0 (or stays silent).
 void set_rules_devices(const RulesDevices& devices);
+// From now on this thread reads every control as 0 and plays nothing: for a
+// helper thread that runs the rules on a copy of a board while the main
+// thread owns the devices.
+void quiet_rules_devices_on_this_thread();
 
 // ---------------------------------------------------------------- control mapping
 
-// The seven player actions. Their numbers are the ones the settings and the
-// once-per-press rule use; kNoAction is "none fired yet".
+// The player actions: the seven of play, then the two help commands. Their
+// numbers are the ones the settings and the once-per-press rule use;
+// kNoAction is "none fired yet".
 enum Action : int {
     kNoAction = 0,
     kActionLeft = 1,
@@ -57,13 +62,16 @@ enum Action : int {
     kActionUndo = 5,
     kActionNextCharacter = 6,
     kActionRestart = 7,
+    kActionHint = 8,
+    kActionRedo = 9,
 };
 
-// A player's seven binding codes (keys "1value" to "7value" of the player's
-// "keyconfig" section: up, down, left, right, next character, undo, restart)
-// and the action that fired last for this player.
+// A player's binding codes (keys "1value" to "9value" of the player's
+// "keyconfig" section: up, down, left, right, next character, undo, restart,
+// hint, redo) and the action that fired last for this player.
+inline constexpr int kBindingCount = 9;
 struct PlayerControls {
-    RtString bindings[7];
+    RtString bindings[kBindingCount];
     Action last_action = kNoAction;
 };
 
@@ -86,7 +94,7 @@ double JoyControlValue(double joystick, double control, double dead_zone);
 // 1 when the action fires for these controls, with the repeat option and the
 // once-per-press rule; updates controls.last_action.
 double ActionPressed(PlayerControls& controls, Action action);
-// Reads the seven bindings of player p (1, 2, ...) from section "keyconfig<p>"
+// Reads the nine bindings of player p (1, 2, ...) from section "keyconfig<p>"
 // of the open settings store; last action starts at 0.
 void LoadPlayerControls(PlayerControls& controls, double player);
 void TakeInputSnapshot(InputSnapshot& snapshot);
@@ -178,6 +186,9 @@ struct BoardState {
     double level_number = 0;
     double moves = 0; // accepted steps in this attempt: undo takes one back, redo gives it again
     RtArray<BoardSnapshot> undo_stack;
+    // The positions undo stepped back from, newest last, at rest; redo steps
+    // forward along them until a new move clears them.
+    RtArray<BoardSnapshot> redo_stack;
     // 0 makes the rules skip undo snapshots (search tools that keep their own
     // history); the game leaves it at 1.
     double record_undo = 1;
@@ -202,7 +213,15 @@ void advance_mover(Mover& mover, double step);
 // Index of the first block at height 0 covering cell (x, y), else 0.
 double find_block(const BoardState& board, double x, double y);
 void push_snapshot(BoardState& board);
+// Back to the newest undo snapshot; the position left behind goes onto the
+// redo stack.
 void undo_last(BoardState& board);
+// Forward to the newest redo position, keeping the one left behind on the
+// undo stack as a move would; nothing when there is none.
+void redo_last(BoardState& board);
+// Puts every block, door and character where its pending movement ends, at
+// rest, without playing the sounds the animation would.
+void settle_board(BoardState& board);
 
 // Makes `to` the same position as `from`: everything the rules change (lists,
 // grids, exit, fade timer, current character, level number), but neither the
@@ -227,7 +246,8 @@ void input_step(BoardState& board);
 // horizontal wins). Returns 1 when the board changed (something started to
 // move or a character left through the exit), else 0; each such step counts
 // one in board.moves. A board whose fade timer is positive (level complete or
-// restarting) takes no steps.
+// restarting) takes no steps. An accepted step is a new move: it clears the
+// redo stack.
 double step_character(BoardState& board, double dx, double dy);
 // 1 if the block starts to move one cell by (dx, dy), else 0.
 double try_push_block(BoardState& board, double block, double dx, double dy);
@@ -235,7 +255,7 @@ double try_push_block(BoardState& board, double block, double dx, double dy);
 void try_turn_door(BoardState& board, double ax, double ay, double fx, double fy);
 // Control passes to the next character, wrapping round (nothing without characters).
 void next_character(BoardState& board);
-// Next character, undo and restart, in that order.
+// Next character, undo, restart and redo, in that order.
 void button_step(BoardState& board);
 
 // ---------------------------------------------------------------- level library

@@ -1,4 +1,4 @@
-// controls.cpp: binding codes, the seven player actions with their repeat
+// controls.cpp: binding codes, the nine player actions with their repeat
 // rule, and the input snapshots the settings menu uses to learn a new binding.
 #include "game/rules/board.h"
 
@@ -18,14 +18,16 @@ struct ActionBinding {
     int binding;
     bool movement;
 };
-constexpr ActionBinding kActions[8] = {
+constexpr ActionBinding kActions[kBindingCount + 1] = {
     {0, false},                                    // kNoAction
     {2, true},  {3, true},  {0, true},  {1, true}, // left, right, up, down
     {5, false}, {4, false}, {6, false},            // undo, next, restart
+    {7, false}, {8, false},                        // hint, redo
 };
 // The order in which ActionPressed evaluates the bindings.
-constexpr Action kEvalOrder[7] = {kActionLeft, kActionRight,         kActionUp,     kActionDown,
-                                  kActionUndo, kActionNextCharacter, kActionRestart};
+constexpr Action kEvalOrder[kBindingCount] = {kActionLeft,    kActionRight, kActionUp,
+                                              kActionDown,    kActionUndo,  kActionNextCharacter,
+                                              kActionRestart, kActionHint,  kActionRedo};
 
 // A key of a snapshot, reading 0 from a snapshot that was never taken.
 double snapshot_key(const RtArray<double>& keys, int k) {
@@ -87,7 +89,7 @@ double ActionPressed(PlayerControls& controls, Action action) {
 
 void LoadPlayerControls(PlayerControls& controls, double player) {
     RtString section = RtString("keyconfig") + RtString(static_cast<int>(player));
-    for (int i = 0; i < 7; ++i)
+    for (int i = 0; i < kBindingCount; ++i)
         controls.bindings[i] = ini_get(section, RtString(i + 1) + "value");
     controls.last_action = kNoAction;
 }

@@ -26,6 +26,15 @@ RulesDevices& devices() {
     return d;
 }
 
+// Set on a thread that must leave the devices alone (see
+// quiet_rules_devices_on_this_thread).
+thread_local bool t_quiet = false;
+
+const RulesDevices& quiet_devices() {
+    static const RulesDevices d{no_key, no_joysticks, no_axis, no_hat, no_hat, no_button, no_sound};
+    return d;
+}
+
 template <typename F> void take(F& to, F from, F fallback) {
     to = from ? from : fallback;
 }
@@ -33,7 +42,11 @@ template <typename F> void take(F& to, F from, F fallback) {
 } // namespace
 
 const RulesDevices& rules_devices() {
-    return devices();
+    return t_quiet ? quiet_devices() : devices();
+}
+
+void quiet_rules_devices_on_this_thread() {
+    t_quiet = true;
 }
 
 void set_rules_devices(const RulesDevices& in) {

@@ -4,6 +4,8 @@
 
 #include "input/scancodes.h"
 
+#include <climits>
+
 namespace {
 
 struct KeyNameEntry {
@@ -194,7 +196,14 @@ RtString KeyName(double code) {
 RtString ControlName(double control) {
     for (int c = 0; c < 16; ++c)
         if (control == c) return kControlNames[c];
-    return RtString("BUT_") + RtString(static_cast<int>(control - 15));
+    // A hand-edited binding may hold any number: truncated toward zero and
+    // held at the int range (NaN gives 0), as the drawing commands convert.
+    const double n = control - 15;
+    const int number = !(n == n)      ? 0
+                       : n >= INT_MAX ? INT_MAX
+                       : n <= INT_MIN ? INT_MIN
+                                      : static_cast<int>(n);
+    return RtString("BUT_") + RtString(number);
 }
 
 RtString BindingLabel(const RtString& code) {

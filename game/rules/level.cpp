@@ -4,7 +4,9 @@
 // A bad file is refused with a log entry instead of ending the program.
 #include "game/rules/board.h"
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -67,7 +69,8 @@ bool decode_boxes(const RtString& line, RtArray<BoxRecord>& list, const char* wh
     return true;
 }
 
-// Line 3: groups of pivot x, pivot y and an arm mask character ("@" none, "O" all).
+// Line 3: groups of pivot x, pivot y and an arm mask character ("@" none, "O"
+// all); only the character's low four bits are arm flags.
 bool decode_doors(const RtString& line, RtArray<DoorRecord>& list, std::string& reason) {
     int length = static_cast<int>(line.length());
     rt_dim(list, length / 3);
@@ -78,8 +81,8 @@ bool decode_doors(const RtString& line, RtArray<DoorRecord>& list, std::string& 
     }
     static constexpr int kArmDx[4] = {0, 1, 0, -1}, kArmDy[4] = {-1, 0, 1, 0};
     for (int j = 0; j < length; j += 3) {
-        int x = letter(line, j), y = letter(line, j + 1), mask = line.char_at(j + 2) - 64;
-        bool ok = on_grid(x, y) && mask >= 0 && mask <= 15;
+        int x = letter(line, j), y = letter(line, j + 1), mask = line.char_at(j + 2) & 15;
+        bool ok = on_grid(x, y);
         for (int k = 0; ok && k < 4; ++k)
             if ((mask >> k) & 1) ok = on_grid(x + kArmDx[k], y + kArmDy[k]);
         if (!ok) {
@@ -146,15 +149,22 @@ bool decode_terrain(const RtString& line, RtArray<double>& terrain, std::string&
     return true;
 }
 
-// Cells a character might ever stand on: everything connected to a start
-// cell except walls and door pivots (blocks move, holes fill, doors turn).
-// Every step of a character, a block or a door arm goes from such a cell to
-// a neighbour of one, so those cells keeping their neighbours inside the grid
-// keeps every index of the rules inside it; a border of walls ensures it.
+// Cells a character might ever stand on: the floor connected to a start cell
+// past everything but walls and door pivots (blocks move, doors turn). Holes
+// stop a character until a block could fill them; the cells a door's arms
+// turn through count as floor, since a character follows an arm into its
+// cell. The exit is entered but never walked past. Every step of a
+// character, a block or a door arm goes from such a cell (or a block's
+// place) to a neighbour of one, so those keeping their neighbours inside the
+// grid keeps every index of the rules inside it.
 struct Reach {
     bool fixed[kBoardWidth][kBoardHeight] = {};
+    bool open[kBoardWidth][kBoardHeight] = {}; // a character may enter
     bool reached[kBoardWidth][kBoardHeight] = {};
+    int exit_x = 0, exit_y = 0;
 };
+
+constexpr int kDx[4] = {0, 1, 0, -1}, kDy[4] = {-1, 0, 1, 0};
 
 void mark_fixed(const DecodedLevel& level, Reach& r) {
     for (int i = 0; i < count(level.walls); ++i) {
@@ -169,25 +179,49 @@ void mark_fixed(const DecodedLevel& level, Reach& r) {
     }
     // Door arms and the exit are written over walls in the occupancy grid, so
     // a character can walk into them wherever they stand.
-    static constexpr int kDx[4] = {0, 1, 0, -1}, kDy[4] = {-1, 0, 1, 0};
     for (int i = 0; i < count(level.doors); ++i) {
         const DoorRecord& d = rt_index(level.doors, i);
         for (int k = 0; k < 4; ++k)
             if (rt_index(d.arms, k) != 0)
                 r.fixed[static_cast<int>(d.m.x) + kDx[k]][static_cast<int>(d.m.y) + kDy[k]] = false;
     }
-    r.fixed[static_cast<int>(level.exit.x)][static_cast<int>(level.exit.y)] = false;
+    r.exit_x = static_cast<int>(level.exit.x);
+    r.exit_y = static_cast<int>(level.exit.y);
+    r.fixed[r.exit_x][r.exit_y] = false;
+}
+
+bool has_arm(const DoorRecord& d) {
+    for (int k = 0; k < 4; ++k)
+        if (rt_index(d.arms, k) != 0) return true;
+    return false;
+}
+
+void mark_open(const DecodedLevel& level, Reach& r) {
+    for (int x = 0; x < kBoardWidth; ++x)
+        for (int y = 0; y < kBoardHeight; ++y)
+            r.open[x][y] = !r.fixed[x][y] && rt_index(level.terrain, x, y) == 0;
+    for (int i = 0; i < count(level.doors); ++i) {
+        const DoorRecord& d = rt_index(level.doors, i);
+        if (!has_arm(d)) continue;
+        for (int k = 0; k < 4; ++k) {
+            int x = static_cast<int>(d.m.x) + kDx[k], y = static_cast<int>(d.m.y) + kDy[k];
+            if (on_grid(x, y) && !r.fixed[x][y]) r.open[x][y] = true;
+        }
+    }
+    r.open[r.exit_x][r.exit_y] = true;
 }
 
 bool flood(const DecodedLevel& level, Reach& r, std::string& reason) {
     int stack[kBoardWidth * kBoardHeight][2];
     int top = 0;
+    std::memset(r.reached, 0, sizeof r.reached);
+    bool start[kBoardWidth][kBoardHeight] = {};
     for (int i = 0; i < count(level.characters); ++i) {
         const Mover& m = rt_index(level.characters, i).m;
         int x = static_cast<int>(m.x), y = static_cast<int>(m.y);
+        start[x][y] = true;
         if (!r.reached[x][y]) r.reached[x][y] = true, stack[top][0] = x, stack[top++][1] = y;
     }
-    static constexpr int kDx[4] = {0, 1, 0, -1}, kDy[4] = {-1, 0, 1, 0};
     while (top > 0) {
         --top;
         int x = stack[top][0], y = stack[top][1];
@@ -197,7 +231,10 @@ bool flood(const DecodedLevel& level, Reach& r, std::string& reason) {
                 reason = "cell " + cell_text(x, y) + " can be reached but lies on the edge";
                 return false;
             }
-            if (r.fixed[nx][ny] || r.reached[nx][ny]) continue;
+            // A character walking into the exit leaves the board there; one
+            // that starts on it may walk away.
+            const bool past_exit = x == r.exit_x && y == r.exit_y && !start[x][y];
+            if (past_exit || !r.open[nx][ny] || r.reached[nx][ny]) continue;
             r.reached[nx][ny] = true;
             stack[top][0] = nx;
             stack[top++][1] = ny;
@@ -206,26 +243,90 @@ bool flood(const DecodedLevel& level, Reach& r, std::string& reason) {
     return true;
 }
 
-// Blocks must not sit inside walls or pivots; a reachable block or door must
-// keep the ring of cells round it inside the grid.
+// A character can push a block from a reached cell beside it.
+bool block_touched(const BoxRecord& b, const Reach& r) {
+    int x0 = static_cast<int>(b.m.x), y0 = static_cast<int>(b.m.y);
+    int w = static_cast<int>(b.width), d = static_cast<int>(b.depth);
+    for (int y = y0 - 1; y <= y0 + d; ++y)
+        for (int x = x0 - 1; x <= x0 + w; ++x)
+            if (on_grid(x, y) && r.reached[x][y]) return true;
+    return false;
+}
+
+// Whether the block placed at (x0, y0) may move one cell along k: the strip
+// it moves into holds no wall or pivot (the ring round it is on the grid).
+bool strip_free(const Reach& r, int x0, int y0, int w, int d, int k) {
+    int sx = kDx[k] < 0 ? x0 - 1 : kDx[k] > 0 ? x0 + w : x0;
+    int sy = kDy[k] < 0 ? y0 - 1 : kDy[k] > 0 ? y0 + d : y0;
+    int n = kDx[k] != 0 ? d : w;
+    for (int i = 0; i < n; ++i) {
+        int x = sx + (kDx[k] != 0 ? 0 : i), y = sy + (kDx[k] != 0 ? i : 0);
+        if (r.fixed[x][y]) return false;
+    }
+    return true;
+}
+
+// Every place the block could be pushed to must keep the ring of cells round
+// it inside the grid; the holes it passes over may be filled by it, and
+// become cells a character can enter. True when some hole was opened.
+bool explore_block(const BoxRecord& b, Reach& r, bool* opened, std::string& reason) {
+    int w = static_cast<int>(b.width), d = static_cast<int>(b.depth);
+    bool seen[kBoardWidth][kBoardHeight] = {};
+    int stack[kBoardWidth * kBoardHeight][2];
+    int top = 0;
+    stack[top][0] = static_cast<int>(b.m.x), stack[top++][1] = static_cast<int>(b.m.y);
+    seen[stack[0][0]][stack[0][1]] = true;
+    while (top > 0) {
+        --top;
+        int x0 = stack[top][0], y0 = stack[top][1];
+        if (!(on_grid(x0 - 1, y0 - 1) && on_grid(x0 + w, y0 + d))) {
+            reason = "block at " + cell_text(static_cast<int>(b.m.x), static_cast<int>(b.m.y)) +
+                     " can be pushed off the grid";
+            return false;
+        }
+        for (int y = y0; y < y0 + d; ++y)
+            for (int x = x0; x < x0 + w; ++x)
+                if (!r.open[x][y] && !r.fixed[x][y]) r.open[x][y] = *opened = true;
+        for (int k = 0; k < 4; ++k) {
+            int nx = x0 + kDx[k], ny = y0 + kDy[k];
+            if (seen[nx][ny] || !strip_free(r, x0, y0, w, d, k)) continue;
+            seen[nx][ny] = true;
+            stack[top][0] = nx;
+            stack[top++][1] = ny;
+        }
+    }
+    return true;
+}
+
+// Floods, then lets every block a character can touch open the holes it
+// could fill, until nothing more opens.
+bool reach_everything(const DecodedLevel& level, Reach& r, std::string& reason) {
+    std::vector<bool> explored(static_cast<std::size_t>(count(level.blocks)), false);
+    for (bool opened = true; opened;) {
+        opened = false;
+        if (!flood(level, r, reason)) return false;
+        for (int i = 0; i < count(level.blocks); ++i) {
+            const BoxRecord& b = rt_index(level.blocks, i);
+            if (explored[static_cast<std::size_t>(i)] || !block_touched(b, r)) continue;
+            explored[static_cast<std::size_t>(i)] = true;
+            if (!explore_block(b, r, &opened, reason)) return false;
+        }
+    }
+    return true;
+}
+
+// Blocks must not sit inside walls or pivots; a reachable door must keep the
+// ring of cells round it inside the grid.
 bool check_movers(const DecodedLevel& level, const Reach& r, std::string& reason) {
     for (int i = 0; i < count(level.blocks); ++i) {
         const BoxRecord& b = rt_index(level.blocks, i);
         int x0 = static_cast<int>(b.m.x), y0 = static_cast<int>(b.m.y);
-        bool reached = false;
         for (int y = y0; y < y0 + b.depth; ++y)
-            for (int x = x0; x < x0 + b.width; ++x) {
+            for (int x = x0; x < x0 + b.width; ++x)
                 if (r.fixed[x][y]) {
                     reason = "block at " + cell_text(x0, y0) + " overlaps a wall or door";
                     return false;
                 }
-                reached = reached || r.reached[x][y];
-            }
-        if (reached && !(on_grid(x0 - 1, y0 - 1) &&
-                         on_grid(x0 + static_cast<int>(b.width), y0 + static_cast<int>(b.depth)))) {
-            reason = "block at " + cell_text(x0, y0) + " can be pushed off the grid";
-            return false;
-        }
     }
     for (int i = 0; i < count(level.doors); ++i) {
         const DoorRecord& d = rt_index(level.doors, i);
@@ -250,7 +351,10 @@ bool decode_level(const RtString* lines, DecodedLevel& level, std::string& reaso
     if (!decode_people(lines[3], level, reason)) return false;
     Reach reach;
     mark_fixed(level, reach);
-    return flood(level, reach, reason) && check_movers(level, reach, reason);
+    // Blocks inside walls are refused before any of them is moved about.
+    if (!check_movers(level, reach, reason)) return false;
+    mark_open(level, reach);
+    return reach_everything(level, reach, reason) && check_movers(level, reach, reason);
 }
 
 void commit(BoardState& board, const DecodedLevel& level) {
@@ -269,6 +373,7 @@ void commit(BoardState& board, const DecodedLevel& level) {
     board.current_character = 0;
     board.moves = 0;
     rt_dim(board.undo_stack, 0);
+    rt_dim(board.redo_stack, 0);
 }
 
 double refuse(const RtString& file, const std::string& reason, RtString* out) {

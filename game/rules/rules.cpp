@@ -200,6 +200,9 @@ double take_step(BoardState& board, double dx, double dy) {
 double step_character(BoardState& board, double dx, double dy) {
     double accepted = take_step(board, dx, dy);
     board.moves += accepted;
+    // A new move ends redo. Search tools step millions of times with an
+    // empty redo stack, which is left as it is.
+    if (accepted != 0 && rt_bounds(board.redo_stack, 0) != 0) rt_dim(board.redo_stack, 0);
     return accepted;
 }
 
@@ -285,4 +288,5 @@ void button_step(BoardState& board) {
         board.level_number -= 1;
         board.fade_timer = kFadeClosing;
     }
+    if (ActionPressed(board.controls, kActionRedo) != 0) redo_last(board);
 }

@@ -19,9 +19,7 @@ struct LegendItem {
     const char* does;
 };
 constexpr LegendItem kLegendItems[] = {
-    {4, "next"},
-    {5, "undo"},
-    {6, "restart"},
+    {4, "next"}, {5, "undo"}, {6, "restart"}, {7, "hint"}, {8, "redo"},
 };
 
 RtString number_text(double n) {

@@ -49,6 +49,7 @@ struct PlayState {
     bool quit = false;
     bool show_info = true; // the level and moves over each board
     LevelInfo info;        // the library's names and fewest moves
+    PlayHints hints;
 };
 
 enum class FadeResult { kPlaying, kEnd };
@@ -97,6 +98,7 @@ FadeResult board_frame(PlayState& play, int index, double dt) {
         record_completion(progress_file(), "levlib", index, board.level_number);
     advance_board(board, dt / kMsPerCell);
     button_step(board);
+    play.hints.step(board, index);
     if (KeyDown(kKeyEscape) != 0 && board.fade_timer <= 0) {
         play.quit = true;
         board.fade_timer = kFadeClosingToQuit;
@@ -105,6 +107,15 @@ FadeResult board_frame(PlayState& play, int index, double dt) {
     End3D();
     enter_board_frame(play.count, index);
     return fade_step(play, board, index, dt);
+}
+
+// Each board's hint line over the frame overlay, in the board's frame.
+void draw_hints(PlayState& play) {
+    for (int i = 0; i < play.count; ++i) {
+        enter_board_frame(play.count, i);
+        play.hints.draw(rt_index(play.boards, i), i);
+    }
+    SetViewport2D(0, 0, 0, 0);
 }
 
 // Each board starts at the furthest level it has reached (board 0 from
@@ -163,6 +174,7 @@ double play_game(double player_count) {
         End3D();
         StretchSprite(kPlayFrameSprite, 0, 0, g.screen_width, g.screen_height);
         draw_information(play);
+        draw_hints(play);
         if (g_observer) g_observer(play.boards);
         ShowScreen();
     }

@@ -49,6 +49,8 @@ bool playable_level(const RtString& level_dir, double level) {
     const RtString file = level_file_name(level_dir, level);
     // Asked first, so that the end of the library leaves no log entry.
     if (rt_file_exists(file) == 0) return false;
+    // Each board keeps its own camera follow point, so a scratch board can
+    // load the level without moving any view on screen.
     BoardState scratch;
     return load_level_file(scratch, file) != 0;
 }

@@ -1,9 +1,14 @@
 // screens.h: what the game draws and the screens it runs: the board in 3D,
-// the iris wipe, the settings menu, the title screen, play and the program's
-// entry. Everything here needs the engine (window, 2D layer, 3D renderer).
+// the iris wipe, the settings menu, the title screen, play with its hints and
+// the program's entry. Everything here needs the engine (window, 2D layer, 3D renderer).
 #pragma once
 
 #include "game/rules/board.h"
+#include "game/solver/solver.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
 
 // Colours the screens share, as the drawing calls take them (0xRRGGBB).
 inline constexpr double kWhite = 0xFFFFFF;
@@ -196,3 +201,88 @@ void load_game_assets();
 void load_frame_overlay(double player_count);
 // The entry procedure: engine defaults, start-up, main program, end.
 [[noreturn]] void game_entry(int argc, char** argv);
+
+// ---------------------------------------------------------------- hints
+
+// What a board's hint says.
+enum class HintState {
+    kNone,         // nothing asked for this position
+    kThinking,     // the search runs
+    kMove,         // `character` takes the step (dx, dy) next
+    kNoHint,       // the search reached its time or state limit undecided
+    kCannotFinish, // no way to finish the level from this position
+};
+struct Hint {
+    HintState state = HintState::kNone;
+    int character = 0; // index in the board's characters
+    double dx = 0, dy = 0;
+};
+
+// The search a hint runs (solver::solve_board in the game) and its limits.
+using HintSearch =
+    std::function<solver::SolveResult(const BoardState&, const solver::SolveLimits&)>;
+solver::SolveLimits hint_limits();
+// The hint a finished search gives, for a search started with
+// `current_character` as the board's current character.
+Hint hint_from_result(const solver::SolveResult& result, double current_character, int characters);
+// The line shown for a hint on a board: "thinking...", "Hint: left", "Hint:
+// next character" when another character moves first, ...; empty for none.
+RtString hint_text(const Hint& hint, const BoardState& board);
+
+// One board's hints. The search runs on a thread of its own, one at a time:
+// a request while a search runs waits until it ends. A position change makes
+// what was asked stale: its result, when it comes, is dropped.
+class HintWorker {
+  public:
+    explicit HintWorker(HintSearch search = solver::solve_board,
+                        solver::SolveLimits limits = hint_limits());
+    // A search still under way finishes on its own thread and is dropped.
+    ~HintWorker();
+    HintWorker(const HintWorker&) = delete;
+    HintWorker& operator=(const HintWorker&) = delete;
+
+    // Asks for the next move from the board's position (moves still being
+    // animated count as done). Nothing while the board's iris closes.
+    void request(const BoardState& board);
+    // Once per frame: drops what the board's position made stale, takes a
+    // finished search, starts the one asked for. Never waits.
+    const Hint& update(const BoardState& board);
+    const Hint& hint() const { return hint_; }
+    bool searching() const { return job_ != nullptr; }
+    int searches_started() const { return started_; }
+    // Blocks until the search under way, if any, has ended. For tests and
+    // benchmarks; the game never waits.
+    void wait() const;
+
+  private:
+    struct Job;
+    void start(const BoardState& board);
+    void take_finished();
+
+    HintSearch search_;
+    solver::SolveLimits limits_;
+    std::shared_ptr<Job> job_; // the search under way
+    bool asked_ = false;       // a hint is asked for the position asked_key_
+    std::vector<double> asked_key_;
+    Hint hint_;
+    int started_ = 0;
+};
+
+// The hints of the boards of one game: the hint key of each board's player
+// asks, and each board's hint line is drawn in its frame.
+class PlayHints {
+  public:
+    PlayHints();
+    // After the board's rules for the frame: reads the hint key.
+    void step(BoardState& board, int index);
+    // Over the frame overlay, in board `index`'s frame.
+    void draw(const BoardState& board, int index);
+
+  private:
+    HintWorker workers_[2];
+};
+// Draws a hint line centred near the top of the current board frame, over
+// a dark strip, broken at spaces into lines that fit the frame.
+void draw_hint_line(const RtString& text);
+// The hint line board `index` showed in the last play frame, empty for none.
+RtString shown_hint(int index);

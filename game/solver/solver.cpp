@@ -2,7 +2,7 @@
 // replay of a line of moves, and loading a level for either.
 #include "game/solver/solver.h"
 
-#include "game/solver/state_table.h"
+#include "game/solver/fast_moves.h"
 
 #include <algorithm>
 #include <chrono>
@@ -15,11 +15,6 @@ namespace solver {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// The four directions in the order they are tried, with their letters.
-constexpr double kDx[4] = {-1, 1, 0, 0};
-constexpr double kDy[4] = {0, 0, -1, 1};
-constexpr char kLetters[4] = {'L', 'R', 'U', 'D'};
 
 // How often (in expanded positions) the clock is read.
 constexpr std::uint32_t kClockEvery = 256;
@@ -45,94 +40,76 @@ int direction_of(char letter) {
 
 // One step of the current character from rest to rest; false when refused.
 bool take_step(BoardState& board, int direction) {
-    if (step_character(board, kDx[direction], kDy[direction]) == 0) return false;
+    if (step_character(board, kDirectionDx[direction], kDirectionDy[direction]) == 0) return false;
     finish_animations(board);
     return true;
-}
-
-bool same_mover(const Mover& a, const Mover& b) {
-    return a.x == b.x && a.y == b.y && a.height == b.height && a.angle == b.angle &&
-           a.pending_dx == b.pending_dx && a.pending_dy == b.pending_dy &&
-           a.pending_height == b.pending_height && a.pending_angle == b.pending_angle;
-}
-
-bool same_door(const DoorRecord& a, const DoorRecord& b) {
-    for (int k = 0; k < 4; ++k)
-        if (rt_index(a.arms, k) != rt_index(b.arms, k)) return false;
-    return same_mover(a.m, b.m);
-}
-
-void copy_door(DoorRecord& to, const DoorRecord& from) {
-    for (int k = 0; k < 4; ++k)
-        rt_index(to.arms, k) = rt_index(from.arms, k);
-    to.m = from.m;
-}
-
-// Makes `work` the position `base` again after one step, copying only what
-// the step changed: mostly a walk, which moves one character and nothing
-// else. The grids are derived from blocks and doors (the terrain changes only
-// when a block falls), so they are copied only when one of those changed.
-void restore(BoardState& work, const BoardState& base) {
-    int n = count(base.characters);
-    if (count(work.characters) != n || !same_mover(work.exit, base.exit)) {
-        copy_board_position(work, base);
-        return;
-    }
-    for (int i = 0; i < n; ++i)
-        rt_index(work.characters, i).m = rt_index(base.characters, i).m;
-    bool grids = false;
-    for (int i = 0; i < count(base.blocks); ++i) {
-        BoxRecord& b = rt_index(work.blocks, i);
-        const BoxRecord& from = rt_index(base.blocks, i);
-        if (same_mover(b.m, from.m)) continue;
-        b.m = from.m;
-        grids = true;
-    }
-    for (int i = 0; i < count(base.doors); ++i) {
-        DoorRecord& d = rt_index(work.doors, i);
-        const DoorRecord& from = rt_index(base.doors, i);
-        if (same_door(d, from)) continue;
-        copy_door(d, from);
-        grids = true;
-    }
-    if (grids) {
-        rt_array_assign(work.terrain, base.terrain);
-        rt_array_assign(work.occupancy, base.occupancy);
-    }
-    work.current_character = base.current_character;
-    work.fade_timer = base.fade_timer;
 }
 
 double seconds_since(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// A step as stored with each position: the character index and the direction.
-std::uint8_t pack_step(int character, int direction) {
-    return static_cast<std::uint8_t>(character * 4 + direction);
-}
+// The steps from one position, gathered before any is looked up so that the
+// table's slots for all of them are fetched from memory together.
+class Steps {
+  public:
+    explicit Steps(int words) : words_(static_cast<std::size_t>(words)) {}
+
+    // Tries every step of every character of the loaded position in order;
+    // with `stop_at_finish` none after the first that finishes the level.
+    void gather(FastMoves& moves, const StateTable& table, bool stop_at_finish) {
+        keys_.clear();
+        steps_.clear();
+        hashes_.clear();
+        finish_ = -1;
+        for (int c = 0; c < moves.characters(); ++c)
+            for (int d = 0; d < 4; ++d) {
+                StepResult step = moves.step(c, d);
+                if (step == StepResult::kRefused) continue;
+                if (step == StepResult::kFinished) {
+                    if (finish_ < 0) finish_ = pack_step(c, d);
+                    if (stop_at_finish) return;
+                    continue;
+                }
+                keys_.insert(keys_.end(), moves.child(), moves.child() + words_);
+                steps_.push_back(pack_step(c, d));
+                hashes_.push_back(table.hash(moves.child()));
+                table.prefetch(hashes_.back());
+            }
+    }
+
+    std::size_t size() const { return steps_.size(); }
+    const std::uint64_t* key(std::size_t i) const { return keys_.data() + i * words_; }
+    std::uint8_t step(std::size_t i) const { return steps_[i]; }
+    std::uint64_t hash(std::size_t i) const { return hashes_[i]; }
+    // The first finishing step, or -1.
+    int finish() const { return finish_; }
+
+  private:
+    std::size_t words_;
+    std::vector<std::uint64_t> keys_;
+    std::vector<std::uint8_t> steps_;
+    std::vector<std::uint64_t> hashes_;
+    int finish_ = -1;
+};
 
 class Search {
   public:
     Search(const BoardState& start, const SolveLimits& limits)
-        : start_(start), limits_(limits), layout_(start), table_(layout_.words()),
-          key_(static_cast<std::size_t>(layout_.words())) {
+        : first_character_(static_cast<int>(start.current_character)), limits_(limits),
+          moves_(start), table_(moves_.words()), steps_(moves_.words()) {
         // Positions are numbered in 32 bits.
         limits_.max_states = std::min<std::uint64_t>(limits_.max_states, StateTable::kNone - 1);
-        start_.record_undo = 0; // the table is the search's history
-        start_.fade_timer = 0;
-        rt_dim(start_.undo_stack, 0);
-        base_ = start_;
-        work_ = start_;
     }
 
     SolveResult run() {
         began_ = Clock::now();
-        layout_.encode(start_, key_.data());
-        table_.insert(key_.data(), StateTable::kNone, 0);
+        std::vector<std::uint64_t> key(static_cast<std::size_t>(moves_.words()));
+        moves_.start_key(key.data());
+        table_.insert(key.data(), StateTable::kNone, 0);
         result_.outcome = SolveOutcome::kImpossible;
         for (std::uint32_t i = 0; i < table_.size(); ++i) {
-            if (i % kClockEvery == 0 && out_of_time()) {
+            if (i % kClockEvery == 0 && out_of_time(limits_, began_)) {
                 result_.outcome = SolveOutcome::kTimeLimit;
                 break;
             }
@@ -144,42 +121,28 @@ class Search {
         return result_;
     }
 
-  private:
-    bool out_of_time() const {
-        return limits_.max_seconds > 0 && seconds_since(began_) >= limits_.max_seconds;
+    static bool out_of_time(const SolveLimits& limits, Clock::time_point began) {
+        return limits.max_seconds > 0 && seconds_since(began) >= limits.max_seconds;
     }
 
+  private:
     // Tries every step of every character from position `index`; true when
     // the search is over (solved or out of room).
     bool expand(std::uint32_t index) {
-        const std::uint64_t* key = table_.key(index);
-        int characters = layout_.characters_in(key);
-        layout_.decode(key, base_, index > 0 ? table_.key(index - 1) : nullptr);
+        moves_.load(table_.key(index));
         ++result_.expanded;
-        restore(work_, base_);
-        bool dirty = false;
-        for (int c = 0; c < characters; ++c) {
-            for (int d = 0; d < 4; ++d) {
-                // A refused step leaves the board as it was, so the position
-                // is only restored after an accepted one.
-                if (dirty) restore(work_, base_);
-                dirty = false;
-                work_.current_character = c;
-                if (!take_step(work_, d)) continue;
-                dirty = true;
-                if (work_.fade_timer > 0) {
-                    solved(index, pack_step(c, d));
-                    return true;
-                }
-                layout_.encode(work_, key_.data());
-                if (table_.insert(key_.data(), index, pack_step(c, d)) &&
-                    table_.size() >= limits_.max_states) {
-                    result_.outcome = SolveOutcome::kStateLimit;
-                    return true;
-                }
+        steps_.gather(moves_, table_, true);
+        for (std::size_t i = 0; i < steps_.size(); ++i) {
+            bool fresh = false;
+            table_.find_or_insert(steps_.key(i), steps_.hash(i), index, steps_.step(i), fresh);
+            if (fresh && table_.size() >= limits_.max_states) {
+                result_.outcome = SolveOutcome::kStateLimit;
+                return true;
             }
         }
-        return false;
+        if (steps_.finish() < 0) return false;
+        solved(index, static_cast<std::uint8_t>(steps_.finish()));
+        return true;
     }
 
     int depth_of(std::uint32_t index) const {
@@ -189,23 +152,27 @@ class Search {
         return depth;
     }
 
-    // Writes the solution out by playing the steps on the start again, with
-    // as many "next character" presses as each step needs.
+    // Writes the solution out with as many "next character" presses as each
+    // step needs. The button wraps round the characters still on the board;
+    // when one leaves through the exit, control passes to the one before it.
     void solved(std::uint32_t index, std::uint8_t last) {
         std::vector<std::uint8_t> steps{last};
-        for (; table_.parent(index) != StateTable::kNone; index = table_.parent(index))
+        std::vector<int> characters{characters_in(index)};
+        for (; table_.parent(index) != StateTable::kNone; index = table_.parent(index)) {
             steps.push_back(table_.step(index));
-        BoardState board = start_;
+            characters.push_back(characters_in(table_.parent(index)));
+        }
         std::string line;
-        for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
-            int character = *it / 4, direction = *it % 4;
-            while (static_cast<int>(board.current_character) != character) {
-                next_character(board);
+        int current = first_character_;
+        for (std::size_t i = steps.size(); i-- > 0;) {
+            int character = steps[i] / 4, n = characters[i];
+            while (current != character) {
+                current = (current + 1) % n;
                 line += 'N';
             }
-            line += kLetters[direction];
-            if (!take_step(board, direction))
-                rt_log("solver: a step of the solution was refused on the way back");
+            line += kDirectionLetters[steps[i] % 4];
+            bool left = i > 0 && characters[i - 1] < n;
+            if (left) current = std::max(character - 1, 0);
         }
         result_.outcome = SolveOutcome::kSolved;
         result_.moves = static_cast<int>(steps.size());
@@ -213,14 +180,112 @@ class Search {
         result_.solution = line;
     }
 
-    BoardState start_;
+    int characters_in(std::uint32_t index) const {
+        return reinterpret_cast<const unsigned char*>(table_.key(index))[0];
+    }
+
+    int first_character_;
     SolveLimits limits_;
-    KeyLayout layout_;
+    FastMoves moves_;
     StateTable table_;
-    std::vector<std::uint64_t> key_; // the key being built
-    BoardState base_;                // the position being expanded
-    BoardState work_;                // base_ with one step taken
+    Steps steps_;
     SolveResult result_;
+    Clock::time_point began_;
+};
+
+// Every position reachable from the start with the positions each step leads
+// to, then backwards from the positions with a finishing step to every
+// position that leads to one of them.
+class Census {
+  public:
+    Census(const BoardState& start, const SolveLimits& limits)
+        : limits_(limits), moves_(start), table_(moves_.words()), steps_(moves_.words()) {
+        limits_.max_states = std::min<std::uint64_t>(limits_.max_states, StateTable::kNone - 1);
+    }
+
+    DeadEndCount run() {
+        began_ = Clock::now();
+        std::vector<std::uint64_t> key(static_cast<std::size_t>(moves_.words()));
+        moves_.start_key(key.data());
+        table_.insert(key.data(), StateTable::kNone, 0);
+        result_.outcome = explore();
+        result_.positions = table_.size();
+        result_.solvable = result_.moves >= 0;
+        if (result_.outcome == SolveOutcome::kSolved) result_.dead_ends = count_dead_ends();
+        if (result_.outcome == SolveOutcome::kImpossible) result_.dead_ends = result_.positions;
+        result_.seconds = seconds_since(began_);
+        return result_;
+    }
+
+  private:
+    SolveOutcome explore() {
+        first_edge_.push_back(0);
+        for (std::uint32_t i = 0; i < table_.size(); ++i) {
+            if (i % kClockEvery == 0 && Search::out_of_time(limits_, began_))
+                return SolveOutcome::kTimeLimit;
+            if (!expand(i)) return SolveOutcome::kStateLimit;
+            first_edge_.push_back(static_cast<std::uint32_t>(edges_.size()));
+        }
+        return result_.moves >= 0 ? SolveOutcome::kSolved : SolveOutcome::kImpossible;
+    }
+
+    // Records the steps from position `index`; false when the table is full.
+    bool expand(std::uint32_t index) {
+        moves_.load(table_.key(index));
+        steps_.gather(moves_, table_, false);
+        finishes_.push_back(steps_.finish() >= 0 ? 1 : 0);
+        // Breadth first: the first finish found is a shortest one.
+        if (steps_.finish() >= 0 && result_.moves < 0) result_.moves = depth_of(index) + 1;
+        for (std::size_t i = 0; i < steps_.size(); ++i) {
+            bool fresh = false;
+            edges_.push_back(
+                table_.find_or_insert(steps_.key(i), steps_.hash(i), index, steps_.step(i), fresh));
+            if (fresh && table_.size() >= limits_.max_states) return false;
+        }
+        return true;
+    }
+
+    int depth_of(std::uint32_t index) const {
+        int depth = 0;
+        for (; table_.parent(index) != StateTable::kNone; index = table_.parent(index))
+            ++depth;
+        return depth;
+    }
+
+    // The positions from which no line of steps reaches a finish: the
+    // steps are turned round and followed back from every finishing position.
+    std::uint64_t count_dead_ends() const {
+        std::uint32_t n = table_.size();
+        std::vector<std::uint32_t> first_in(n + 1, 0), from(edges_.size());
+        for (std::uint32_t to : edges_)
+            ++first_in[to + 1];
+        for (std::uint32_t i = 0; i < n; ++i)
+            first_in[i + 1] += first_in[i];
+        std::vector<std::uint32_t> fill(first_in.begin(), first_in.end() - 1);
+        for (std::uint32_t i = 0; i < n; ++i)
+            for (std::uint32_t e = first_edge_[i]; e < first_edge_[i + 1]; ++e)
+                from[fill[edges_[e]]++] = i;
+        std::vector<std::uint8_t> alive(finishes_);
+        std::vector<std::uint32_t> queue;
+        for (std::uint32_t i = 0; i < n; ++i)
+            if (alive[i]) queue.push_back(i);
+        for (std::size_t q = 0; q < queue.size(); ++q)
+            for (std::uint32_t e = first_in[queue[q]]; e < first_in[queue[q] + 1]; ++e)
+                if (!alive[from[e]]) {
+                    alive[from[e]] = 1;
+                    queue.push_back(from[e]);
+                }
+        return n - queue.size();
+    }
+
+    SolveLimits limits_;
+    FastMoves moves_;
+    StateTable table_;
+    Steps steps_;
+    // The steps of position i lead to edges_[first_edge_[i] .. first_edge_[i + 1]).
+    std::vector<std::uint32_t> first_edge_, edges_;
+    std::vector<std::uint8_t> finishes_; // 1 where a step finishes the level
+    DeadEndCount result_;
     Clock::time_point began_;
 };
 
@@ -229,6 +294,11 @@ class Search {
 SolveResult solve_board(const BoardState& start, const SolveLimits& limits) {
     Search search(start, limits);
     return search.run();
+}
+
+DeadEndCount count_dead_ends(const BoardState& start, const SolveLimits& limits) {
+    Census census(start, limits);
+    return census.run();
 }
 
 const char* outcome_name(SolveOutcome outcome) {

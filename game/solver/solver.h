@@ -6,9 +6,11 @@
 // U, D for a step of the current character and N for "next character", which
 // costs no move. A step the rules refuse is neither a move nor a change.
 //
-// Every step goes through step_character with its animations finished at
-// once, so the solver plays exactly the game's puzzle, taken from rest to
-// rest.
+// The searches work out steps with the solver's own move generator, which
+// the tests hold to step_character (animations finished at once) step for
+// step, so the solver plays exactly the game's puzzle, taken from rest to
+// rest. solve_board and count_dead_ends touch no shared state: searches on
+// different boards may run on several threads at once.
 #pragma once
 
 #include "game/rules/board.h"
@@ -47,6 +49,25 @@ struct SolveResult {
 // Breadth-first search over moves from the board as given (at rest, fade
 // timer 0). The board itself is not changed.
 SolveResult solve_board(const BoardState& start, const SolveLimits& limits = {});
+
+struct DeadEndCount {
+    // kSolved: the level can be finished and every reachable position was
+    // counted; kImpossible: no position leads to a finish; a limit: undecided,
+    // and dead_ends stays 0.
+    SolveOutcome outcome = SolveOutcome::kImpossible;
+    bool solvable = false;       // a finish was found (also when a limit stopped the count)
+    int moves = -1;              // the fewest moves, when solvable
+    std::uint64_t positions = 0; // distinct positions reached, the start among them
+    std::uint64_t dead_ends = 0; // of them, those from which the level can no longer be finished
+    double seconds = 0;
+};
+
+// Every position reachable from the board as given, taken from rest to rest
+// with the same steps and the same idea of a position as solve_board (the
+// current character is not part of it; a finished level is not a position).
+// Counts how many of them cannot lead to a finish any more. The limits are
+// those of solve_board; reaching one leaves the count undecided.
+DeadEndCount count_dead_ends(const BoardState& start, const SolveLimits& limits = {});
 
 // A short name for an outcome: "solved", "impossible", "state-limit", "time-limit".
 const char* outcome_name(SolveOutcome outcome);

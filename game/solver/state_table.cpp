@@ -141,10 +141,11 @@ std::size_t StateTable::find_slot(const std::uint64_t* key, std::uint64_t h) con
     }
 }
 
-bool StateTable::insert(const std::uint64_t* key, std::uint32_t parent, std::uint8_t step) {
-    std::uint64_t h = hash(key);
+std::uint32_t StateTable::find_or_insert(const std::uint64_t* key, std::uint64_t h,
+                                         std::uint32_t parent, std::uint8_t step, bool& fresh) {
     std::size_t s = find_slot(key, h);
-    if (slots_[s] != 0) return false;
+    fresh = slots_[s] == 0;
+    if (!fresh) return static_cast<std::uint32_t>(slots_[s]) - 1;
     std::uint32_t index = size();
     keys_.insert(keys_.end(), key, key + words_);
     parents_.push_back(parent);
@@ -152,7 +153,7 @@ bool StateTable::insert(const std::uint64_t* key, std::uint32_t parent, std::uin
     slots_[s] = (h >> 32) << 32 | (static_cast<std::uint64_t>(index) + 1);
     // Kept at most half full so that probe runs stay short.
     if (static_cast<std::size_t>(size()) * 2 > slots_.size()) grow();
-    return true;
+    return index;
 }
 
 void StateTable::grow() {

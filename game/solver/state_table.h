@@ -58,10 +58,26 @@ class StateTable {
     std::uint8_t step(std::uint32_t index) const { return steps_[index]; }
 
     // Adds the key unless it is known; true when it was new.
-    bool insert(const std::uint64_t* key, std::uint32_t parent, std::uint8_t step);
+    bool insert(const std::uint64_t* key, std::uint32_t parent, std::uint8_t step) {
+        bool fresh = false;
+        find_or_insert(key, parent, step, fresh);
+        return fresh;
+    }
+    // The index of the key, which is added (fresh set) unless it is known.
+    std::uint32_t find_or_insert(const std::uint64_t* key, std::uint32_t parent, std::uint8_t step,
+                                 bool& fresh) {
+        return find_or_insert(key, hash(key), parent, step, fresh);
+    }
+    // The same with the key's hash worked out before.
+    std::uint32_t find_or_insert(const std::uint64_t* key, std::uint64_t hash, std::uint32_t parent,
+                                 std::uint8_t step, bool& fresh);
+
+    std::uint64_t hash(const std::uint64_t* key) const;
+    // Asks for the slot where a key of this hash is looked for first, so that
+    // several lookups can wait for memory at once.
+    void prefetch(std::uint64_t hash) const { __builtin_prefetch(&slots_[hash & mask_]); }
 
   private:
-    std::uint64_t hash(const std::uint64_t* key) const;
     void grow();
     // The slot holding the key, or the empty slot where it belongs.
     std::size_t find_slot(const std::uint64_t* key, std::uint64_t h) const;

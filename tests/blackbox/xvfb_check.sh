@@ -11,19 +11,25 @@
 # through its launcher by an ordinary user who cannot write the installed
 # files: a key redefined in the menu must land in that user's
 # $XDG_CONFIG_HOME/cropstack/cropstack.ini and the installed file stay as it was.
+# With --unpacked, a tree installed already (the Debian package unpacked with
+# dpkg -x), given by its prefix, is run the same way as an ordinary user,
+# without the key redefinition (--installed covers where settings go).
 #
 #   xvfb_check.sh BIN_DIR [OUT_DIR]
 #   xvfb_check.sh --installed BUILD_DIR [OUT_DIR]
+#   xvfb_check.sh --unpacked PREFIX [OUT_DIR]
 #
 # Every wait has a time limit and everything started here is stopped on exit.
 set -u
 
 mode=run
-if [ "${1:-}" = "--installed" ]; then
+unpacked=no
+if [ "${1:-}" = "--installed" ] || [ "${1:-}" = "--unpacked" ]; then
+    [ "$1" = "--unpacked" ] && unpacked=yes
     mode=installed
     shift
 fi
-[ $# -ge 1 ] || { echo "usage: $0 [--installed] DIR [OUT_DIR]" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "usage: $0 [--installed | --unpacked] DIR [OUT_DIR]" >&2; exit 2; }
 src=$(cd "$1" && pwd) || exit 2
 out=${2:-$(pwd)/blackbox-$mode}
 mkdir -p "$out" || exit 2
@@ -70,6 +76,10 @@ if [ "$mode" = run ]; then
         "$src/cropstack.ini" "$game_dir"/ || fail "the game's files are incomplete in $src"
     cp -r "$src/levlib" "$game_dir"/ || fail "no levlib in $src"
     launch="$game_dir/cropstack"
+elif [ "$unpacked" = yes ]; then
+    prefix="$src"
+    launch="$prefix/bin/cropstack"
+    game_dir="$prefix/lib/cropstack"
 else
     prefix="$work/prefix"
     # Installing rewrites the build's list of installed files; a real
@@ -82,12 +92,14 @@ else
     [ $installed = 0 ] || { cat "$work/install.log"; fail "cmake --install"; }
     launch="$prefix/bin/cropstack"
     game_dir="$prefix/lib/cropstack"
+fi
+if [ "$mode" = installed ]; then
     [ -x "$launch" ] || fail "no launcher at $launch"
     [ -f "$prefix/share/applications/cropstack.desktop" ] || fail "no desktop entry"
     [ -f "$prefix/share/icons/hicolor/64x64/apps/cropstack.png" ] || fail "no icon"
     chmod -R a+rX "$prefix"
     cp "$game_dir/cropstack.ini" "$work/shipped.ini"
-    note "installed under a temporary prefix"
+    note "installed under $prefix"
 fi
 
 # An ordinary player may not write the installed files; root may write
@@ -204,7 +216,7 @@ note "title screen drawn (mean, deviation: $s)"
 sleep 2.5
 shot menu || fail "no picture of the menu"
 
-if [ "$mode" = installed ]; then
+if [ "$mode" = installed ] && [ "$unpacked" = no ]; then
     # Root page: 1 Player, 2 Players, 4 Players, Options, Player 1 keys, ...
     for k in Down Down Down Down; do press $k; done
     press Return
@@ -248,7 +260,7 @@ game_pid=
 [ "$status" = 0 ] || fail "the game ended with status $status"
 note "Escape, Escape: back to the title, then the program ended with status 0"
 
-if [ "$mode" = installed ]; then
+if [ "$mode" = installed ] && [ "$unpacked" = no ]; then
     copy="$work/config/cropstack/cropstack.ini"
     [ -f "$copy" ] || fail "no settings in \$XDG_CONFIG_HOME/cropstack"
     binding=$(awk -F= '{ sub(/\r$/, "") } /^\[/ { section = $0 } section == "[keyconfig1]" && $1 == "1value" { print $2 }' "$copy")

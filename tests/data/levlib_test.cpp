@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 // The repository this test was built from: the levels and their table are
 // read there, where they are written.
 fs::path source_root() {
-    return fs::path(__FILE__).parent_path().parent_path().parent_path();
+    return CROPSTACK_SOURCE_DIR;
 }
 
 struct TableRow {

@@ -124,4 +124,33 @@ TEST_F(Settings, KeyPagesBindSevenDistinctKeys) {
     EXPECT_EQ(p1[3].value, "K205");
 }
 
+// Lines 8 and 9 are the help keys, bound to keys no other action of either
+// player uses, and the page still ends with the way back.
+TEST_F(Settings, KeyPagesEndWithHintRedoAndBack) {
+    std::set<std::string> used;
+    for (const char* section : {"keyconfig1", "keyconfig2"}) {
+        for (const Entry& e : page(section)) {
+            if (e.type != "key") continue;
+            EXPECT_TRUE(used.insert(e.value).second) << e.value << " bound twice";
+        }
+    }
+    const struct {
+        const char* section;
+        const char* hint;
+        const char* redo;
+    } pages[] = {{"keyconfig1", "K35", "K21"}, {"keyconfig2", "K33", "K34"}};
+    for (const auto& p : pages) {
+        const std::vector<Entry> keys = page(p.section);
+        ASSERT_EQ(keys.size(), 10u) << p.section;
+        EXPECT_EQ(keys[7].name, "Hint");
+        EXPECT_EQ(keys[7].type, "key");
+        EXPECT_EQ(keys[7].value, p.hint) << p.section;
+        EXPECT_EQ(keys[8].name, "Redo");
+        EXPECT_EQ(keys[8].type, "key");
+        EXPECT_EQ(keys[8].value, p.redo) << p.section;
+        EXPECT_EQ(keys[9].type, "dir") << p.section;
+        EXPECT_EQ(keys[9].value, "root") << p.section;
+    }
+}
+
 } // namespace

@@ -136,3 +136,31 @@ TEST_F(Controls, PlayerControlsComeFromTheirSettingsSection) {
         EXPECT_EQ(controls.bindings[i].str(), expected[i]) << i + 1 << "value";
     EXPECT_EQ(controls.last_action, kNoAction);
 }
+
+// Hint and redo read the eighth and ninth bindings and fire once per press
+// like the other commands, even with the repeat option on.
+TEST_F(Controls, HelpActionsReadTheLastTwoBindings) {
+    game_values().option_repeat = 1;
+    PlayerControls controls;
+    controls.bindings[7] = "K35";
+    controls.bindings[8] = "K21";
+    InputScriptKey(35, true);
+    EXPECT_EQ(queries(controls, kActionHint, 3), (std::vector<double>{1, 0, 0}));
+    EXPECT_EQ(ActionPressed(controls, kActionRedo), 0);
+    InputScriptKey(35, false);
+    InputScriptKey(21, true);
+    EXPECT_EQ(queries(controls, kActionRedo, 3), (std::vector<double>{1, 0, 0}));
+    EXPECT_EQ(ActionPressed(controls, kActionHint), 0);
+    // A held help key is a held command: walking keeps to once per press.
+    controls.bindings[3] = "K205";
+    InputScriptKey(205, true);
+    EXPECT_EQ(queries(controls, kActionRight, 3), (std::vector<double>{1, 0, 0}));
+
+    auto file = level_dir() / "help.ini";
+    std::ofstream(file) << "[keyconfig1]\r\n8value=K35\r\n9value=J0-20\r\n";
+    ini_open(file.c_str());
+    LoadPlayerControls(controls, 1);
+    EXPECT_EQ(controls.bindings[7].str(), "K35");
+    EXPECT_EQ(controls.bindings[8].str(), "J0-20");
+    EXPECT_EQ(controls.bindings[6].str(), "NO_DATA");
+}

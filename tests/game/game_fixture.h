@@ -21,6 +21,7 @@ namespace game_test {
 // The keys the test players' seven actions are bound to (Player).
 inline constexpr int kUp = kKeyUp, kDown = kKeyDown, kLeft = kKeyLeft, kRight = kKeyRight;
 inline constexpr int kNext = kKeyN, kUndo = kKeyU, kRestart = kKeyR;
+inline constexpr int kHint = kKeyH, kRedo = kKeyY;
 
 // A directory of its own for each test program run, removed at exit. Every
 // level file gets a new number: the line-file cache keeps the last file it

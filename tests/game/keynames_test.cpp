@@ -28,6 +28,10 @@ TEST(KeyNames, BindingLabels) {
         {"J9-15", "J10,POS_POVY"},
         {"J0", "0"},
         {"J0-1-2", "0"},
+        // Hand-edited numbers far outside the int range are held at its ends.
+        {"J0-99999999999", "J1,BUT_2147483647"},
+        {"J0-1e300", "J1,BUT_2147483647"},
+        {"J0-0.5", "J1,BUT_-14"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(BindingLabel(c.code).str(), c.label) << c.code;

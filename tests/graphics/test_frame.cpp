@@ -57,6 +57,37 @@ TEST(Frame, PresentFrameKeepsTheFrameGrid) {
     }
 }
 
+// The wait sleeps through all but the last fraction of a millisecond
+// before the slot, in slices short enough to keep pumping window events.
+TEST(Frame, LimiterSleepsAllButTheLastMoments) {
+    gfx_fresh_frame();
+    const double early_by[] = {0.1, 0.3, 1.0, 5.0, 16.0, 30.0};
+    ZiriZUDoriravu& r = renderer();
+    for (double early : early_by) {
+        SCOPED_TRACE(testing::Message() << early << " ms early");
+        TestClock clock(1000 - early);
+        r.frame_interval = kInterval;
+        r.next_frame_time = 1000;
+        r.PresentFrame();
+        EXPECT_GT(plat_test_clock_now(), 1000);
+        EXPECT_GE(plat_test_clock_slept_ms(), early - 0.25);
+        EXPECT_LE(plat_test_clock_slept_ms(), early);
+        // Spinning the last 0.2 ms costs a few reads, not thousands.
+        EXPECT_LE(plat_test_clock_reads(), 0.25 / 0.01 + 20 + early / 8);
+    }
+}
+
+// On the real clock a sleep to a deadline never returns before it.
+TEST(Frame, SleepUntilReachesItsDeadline) {
+    const double frequency = static_cast<double>(plat_perf_frequency());
+    for (double ahead_ms : {-1.0, 0.0, 0.05, 0.5, 2.0}) {
+        auto deadline = static_cast<std::uint64_t>(static_cast<double>(plat_perf_counter()) +
+                                                   ahead_ms * frequency / 1000.0);
+        plat_sleep_until(deadline);
+        EXPECT_GE(plat_perf_counter(), deadline) << ahead_ms << " ms ahead";
+    }
+}
+
 TEST(Frame, FrameRateZeroGivesATwoMillisecondGrid) {
     gfx_fresh_frame();
     ZiriZUDoriravu& r = renderer();

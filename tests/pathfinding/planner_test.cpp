@@ -120,6 +120,44 @@ TEST(NodeHashTableTest, FindsAndRemovesWithinAChain) {
     EXPECT_EQ(table.find(0, 2), nullptr);
 }
 
+// ---------------------------------------------------------------- OpenHeap
+
+// Pops in (key, last insertion) order after pushes and key changes in both
+// directions, and every cell's slot names its entry's position throughout.
+TEST(OpenHeapTest, PopsByKeyThenByLastInsertion) {
+    struct Op {
+        char what; // 'p' push cell with key, 'c' change the key of cell
+        std::uint32_t cell;
+        float key;
+    };
+    const Op ops[] = {{'p', 0, 3}, {'p', 1, 1}, {'p', 2, 3},    {'p', 3, 2}, {'p', 4, 1},
+                      {'c', 1, 1}, {'c', 0, 5}, {'c', 2, 0.5f}, {'p', 5, 2}, {'c', 3, 2}};
+    const std::uint32_t expected[] = {2, 4, 1, 5, 3, 0};
+    std::vector<CellSlot> slots(6, CellSlot{CellSlot::kNoNode, 0});
+    OpenHeap heap;
+    ASSERT_TRUE(heap.reset(6));
+    heap.track(slots.data());
+    auto check_slots = [&] {
+        for (int i = 0; i < heap.size(); ++i)
+            ASSERT_EQ(slots[heap.cell(i)].where, i + 1) << "cell " << heap.cell(i);
+    };
+    for (const Op& op : ops) {
+        if (op.what == 'p') {
+            ASSERT_TRUE(heap.push(op.cell, op.key));
+        } else {
+            heap.change(slots[op.cell].where - 1, op.key);
+        }
+        check_slots();
+    }
+    EXPECT_FALSE(heap.push(9, 0)) << "a full heap took a seventh entry";
+    for (std::uint32_t cell : expected) {
+        ASSERT_FALSE(heap.empty());
+        EXPECT_EQ(heap.pop(), cell);
+        check_slots();
+    }
+    EXPECT_TRUE(heap.empty());
+}
+
 // ---------------------------------------------------------------- planner
 
 struct GridParams {

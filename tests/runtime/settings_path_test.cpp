@@ -4,6 +4,7 @@
 //
 // The unwritable cases run in a child process: a 0555 directory stops an
 // ordinary user but not root, so under root the child becomes "nobody" first.
+#include "runtime/rtini.h"
 #include "runtime/runtime.h"
 
 #include "temp_dir_fixture.h"
@@ -117,6 +118,62 @@ TEST_F(SettingsPathTest, ThePlayersCopyIsKeptOnceMade) {
     EXPECT_EXIT(choose_as_player(shipped(), dir_ / "log"), testing::ExitedWithCode(0),
                 matching(user_copy().string()));
     EXPECT_EQ(read_text(user_copy()), "[options]\n3value=1\n");
+}
+
+// A newer game ships two more key lines and moves "Back" to stay last; the
+// player's old copy has rebound keys, a toggle choice, "Back" at 8 and a
+// section of its own.
+constexpr const char* kOldCopy = "[options]\r\n"
+                                 "1name=Screen\r\n1type=toggle:a,b\r\n1value=1\r\n"
+                                 "[keyconfig1]\r\n"
+                                 "1name=Up\r\n1type=key\r\n1value=K17\r\n"
+                                 "7name=Restart level\r\n7type=key\r\n7value=K19\r\n"
+                                 "8name=Back\r\n8type=dir\r\n8value=root\r\n"
+                                 "[progress]\r\nlevel=12\r\n";
+constexpr const char* kNewShipped = "[options]\n"
+                                    "1name=Screen\n1type=toggle:a,b,c\n1value=0\n"
+                                    "[keyconfig1]\n"
+                                    "1name=Up\n1type=key\n1value=K200\n"
+                                    "7name=Restart level\n7type=key\n7value=K211\n"
+                                    "8name=Hint\n8type=key\n8value=K35\n"
+                                    "9name=Redo\n9type=key\n9value=K21\n"
+                                    "10name=Back\n10type=dir\n10value=root\n"
+                                    "[keyconfig2]\n1name=Up\n1type=key\n1value=K72\n";
+constexpr const char* kMerged = "[options]\r\n"
+                                "1name=Screen\r\n1type=toggle:a,b,c\r\n1value=1\r\n"
+                                "[keyconfig1]\r\n"
+                                "1name=Up\r\n1type=key\r\n1value=K17\r\n"
+                                "7name=Restart level\r\n7type=key\r\n7value=K19\r\n"
+                                "8name=Hint\r\n8type=key\r\n8value=K35\r\n"
+                                "9name=Redo\r\n9type=key\r\n9value=K21\r\n"
+                                "10name=Back\r\n10type=dir\r\n10value=root\r\n"
+                                "[keyconfig2]\r\n1name=Up\r\n1type=key\r\n1value=K72\r\n"
+                                "[progress]\r\nlevel=12\r\n";
+
+TEST(SettingsMerge, NewLinesArriveAndThePlayersValuesStay) {
+    IniStore shipped, player, merged;
+    shipped.load_text(kNewShipped);
+    player.load_text(kOldCopy);
+    merged.put("stale", "k", "v"); // the result replaces whatever was there
+    ini_merge_shipped(shipped, player, &merged);
+    EXPECT_EQ(merged.text(), kMerged);
+    // Merging again changes nothing, so the copy is not rewritten every start.
+    IniStore again;
+    ini_merge_shipped(shipped, merged, &again);
+    EXPECT_EQ(again.text(), kMerged);
+}
+
+TEST_F(SettingsPathTest, AnOldCopyGainsTheNewLinesAtStart) {
+    write_text(dir_ / "game" / "cropstack.ini", kNewShipped);
+    lock_game_dir();
+    fs::create_directories(user_copy().parent_path());
+    fs::permissions(user_copy().parent_path(), fs::perms::all);
+    write_text(user_copy(), kOldCopy);
+    fs::permissions(user_copy(), fs::perms::all);
+    EXPECT_EXIT(choose_as_player(shipped(), dir_ / "log"), testing::ExitedWithCode(0),
+                matching(user_copy().string()));
+    EXPECT_EQ(read_text(user_copy()), kMerged);
+    EXPECT_EQ(read_text(shipped()), kNewShipped);
 }
 
 // Changes made through the settings store reach the player's copy and are

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 TEST(ArrayDim, CapacityRankAndStorage) {
@@ -247,6 +250,47 @@ TEST(ArraySplit, PiecesBetweenDelimiterRuns) {
             EXPECT_EQ(rt_index(target, static_cast<int>(i)).str(), c.pieces[i]) << c.text;
         EXPECT_EQ(text.str(), c.text) << "source unchanged";
     }
+}
+
+// The text and the delimiters may be elements of the very array being
+// filled; the resize must not free them before they are read.
+TEST(RtArraySplit, TextAndDelimitersMayLiveInTheTarget) {
+    struct Case {
+        int text_at, delimiters_at;
+        std::vector<std::string> pieces;
+    };
+    const Case cases[] = {
+        {0, 1, {"alpha", "beta", "gamma"}},
+        {1, 0, {"a", "pha,b", "ta,ga", "a"}},
+        {2, 2, {}},
+    };
+    for (const Case& c : cases) {
+        RtArray<RtString> parts;
+        rt_dim(parts, 3);
+        rt_index(parts, 0) = RtString("alpha,beta,gamma");
+        rt_index(parts, 1) = RtString(",");
+        rt_index(parts, 2) = RtString("x;x");
+        if (c.text_at == 1) rt_index(parts, 0) = RtString("lem");
+        if (c.text_at == 1) rt_index(parts, 1) = RtString("alpha,beta,gamma");
+        const RtString& text = rt_index(parts, c.text_at);
+        const RtString& delimiters = rt_index(parts, c.delimiters_at);
+        const double count = rt_split(text, parts, delimiters);
+        ASSERT_EQ(count, static_cast<double>(c.pieces.size())) << c.text_at;
+        for (std::size_t i = 0; i < c.pieces.size(); ++i)
+            EXPECT_EQ(rt_index(parts, static_cast<int>(i)).str(), c.pieces[i]) << c.text_at;
+    }
+}
+
+// An array that is not dimensioned may be given any other sizes; its
+// strides must not overflow, and it still reads as not dimensioned.
+TEST(RtArrayDim, HugeSizesBehindAZeroFirstSizeKeepSaneStrides) {
+    RtArray<double> a;
+    rt_dim(a, 0, 2e8, 2e8, 2e8);
+    EXPECT_EQ(rt_bounds(a, 0), 0);
+    EXPECT_EQ(rt_bounds(a, 1), 2e8);
+    EXPECT_GT(a.stride2, 0);
+    EXPECT_GE(a.stride3, a.stride2);
+    EXPECT_EXIT(rt_index(a, 0), ::testing::ExitedWithCode(8), "");
 }
 
 } // namespace

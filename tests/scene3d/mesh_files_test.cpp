@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace scene_test;
@@ -57,6 +60,39 @@ TEST(TextMesh, ReadsVersion10WithoutNormalsAndVersion11WithThem) {
     ASSERT_EQ(lit.frames[0].triangles.size(), 3u);
     EXPECT_FLOAT_EQ(lit.frames[0].triangles[0].normal[2], 1); // (0, 0, 1) is a table entry
     EXPECT_FLOAT_EQ(lit.frames[0].triangles[0].colour[2], 1);
+}
+
+// Normals of any length pick the table entry of their direction; a zero
+// normal stays entry 0.
+TEST(TextMesh, NormalsAreMatchedByDirectionWhateverTheirLength) {
+    struct Case {
+        const char* normal;
+        float expected[3];
+    };
+    const float zero[3] = {0, 0, 0};
+    const int zero_entry = NearestNormalIndex(zero);
+    const Case cases[] = {
+        {"0 0 0.5", {0, 0, 1}},
+        {"0 3 0", {0, 1, 0}},
+        {"-0.001 0 0", {-1, 0, 0}},
+        {"0 0 -40", {0, 0, -1}},
+    };
+    for (const Case& c : cases) {
+        const std::string text = std::string("DDDA 1.1 0 1  0 0 255  3  0 0  1 0  2 0  1  3 ") +
+                                 "0 0 0 " + c.normal + "  1 0 0 " + c.normal + "  0 1 0 " +
+                                 c.normal + "\n";
+        MeshObjectX mesh;
+        const char* error = nullptr;
+        ASSERT_TRUE(ReadTextMesh(mesh, bytes_of(text), &error)) << error;
+        EXPECT_EQ(mesh.frames[0].packed[1].normal, NearestNormalIndex(c.expected)) << c.normal;
+    }
+    MeshObjectX flat;
+    const char* error = nullptr;
+    ASSERT_TRUE(ReadTextMesh(
+        flat,
+        bytes_of("DDDA 1.1 0 1 0 0 255 3 0 0 1 0 2 0 1 3 0 0 0 0 0 0 1 0 0 0 0 0 0 1 0 0 0 0\n"),
+        &error));
+    EXPECT_EQ(flat.frames[0].packed[1].normal, zero_entry);
 }
 
 TEST(TextMesh, RefusesDamagedFiles) {
@@ -197,13 +233,53 @@ TEST(LoadModel, LogsAndEmptiesTheSlotOnAReadError) {
     EXPECT_NE(read_log().find("# read error\r\n" + path + "\r\n"), std::string::npos) << read_log();
 }
 
-// A device named as a model never ends; the read stops at the size limit.
+// A device named as a model never ends; it is refused before any read.
 TEST(LoadModel, EndlessFileIsRefusedAsTooLarge) {
     MeshObjectX mesh;
     const char* reason = "";
     EXPECT_FALSE(LoadMesh(mesh, "/dev/zero", false, &reason));
-    EXPECT_STREQ(reason, "file too large");
+    EXPECT_STREQ(reason, "not a plain file");
     EXPECT_TRUE(mesh.frames.empty());
+}
+
+// A pipe or a directory named as a model is refused at once with a log entry
+// (a blocking open would hang the load, and meshpack with it), and the slot
+// keeps what it had.
+TEST(LoadModel, PipesAndDirectoriesAreRefusedAtOnce) {
+    const std::string pipe = (scratch_dir() / "wall.ddd").string();
+    std::filesystem::remove(pipe);
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const std::string folder = (scratch_dir() / "folder.ddd").string();
+    std::filesystem::create_directories(folder);
+    const std::string meshpack =
+        (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "meshpack").string();
+    for (const std::string& path : {pipe, folder}) {
+        ASSERT_EQ(LoadModel(write_file("kept.ddd", kTextMesh11).c_str(), 42), 1);
+        rt_delete_log();
+        MeshObjectX mesh;
+        const char* reason = "";
+        EXPECT_FALSE(LoadMesh(mesh, path.c_str(), false, &reason)) << path;
+        EXPECT_STREQ(reason, "not a plain file");
+        EXPECT_EQ(LoadModel(path.c_str(), 42), 0) << path;
+        EXPECT_TRUE(scene3d().slots[42].loaded) << path;
+        EXPECT_NE(read_log().find("scene3d: cannot read " + path + ": not a plain file"),
+                  std::string::npos)
+            << read_log();
+        const std::string out = (scratch_dir() / "out.bin").string();
+        EXPECT_EQ(std::system((meshpack + " " + path + " " + out + " 2>/dev/null").c_str()), 2 << 8)
+            << path;
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+    std::filesystem::remove(pipe);
+}
+
+TEST(LoadModel, BackslashNamesReachAModelInASubfolder) {
+    std::filesystem::create_directories(scratch_dir() / "models");
+    write_file("models/cube.ddd", kTextMesh11);
+    const std::string name = scratch_dir().string() + "\\models\\cube.ddd";
+    EXPECT_EQ(LoadModel(name.c_str(), 43), 1);
+    MeshObjectX mesh;
+    EXPECT_TRUE(LoadMesh(mesh, name.c_str(), false));
 }
 
 TEST(LoadModel, MissingFileKeepsTheSlot) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 using namespace scene_test;
 
@@ -233,6 +234,31 @@ TEST_F(SceneRender, LightsTurnLightingOnAndOff) {
     EXPECT_LT(down.r, 60);
 }
 
+// Colours and indices that are not numbers, or far outside any range, are
+// converted with range checks: NaN names light 0 and the colour black, a
+// huge colour is held at the int range.
+TEST_F(SceneRender, LightArgumentsOutsideTheirRangesAreConverted) {
+    struct Case {
+        double index, colour;
+        GLenum light;
+        float red, blue;
+    };
+    const double nan = std::nan("");
+    const Case cases[] = {
+        {nan, 0xFF, GL_LIGHT0, 1, 0}, {3, nan, GL_LIGHT3, 0, 0},    {1e300, 0xFF, GL_LIGHT0, 1, 0},
+        {5, 1e300, GL_LIGHT5, 1, 1},  {4, -1e300, GL_LIGHT4, 0, 0}, {6, 0xFF0000, GL_LIGHT6, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SetLight(c.index, c.colour, 0, 0, 0, 0, -1, 0, 180);
+        float diffuse[4] = {-1, -1, -1, -1};
+        glGetLightfv(c.light, GL_DIFFUSE, diffuse);
+        EXPECT_FLOAT_EQ(diffuse[0], c.red) << c.index << " " << c.colour;
+        EXPECT_FLOAT_EQ(diffuse[2], c.blue) << c.index << " " << c.colour;
+        EXPECT_TRUE(glIsEnabled(c.light)) << c.index << " " << c.colour;
+        SetLight(c.light - GL_LIGHT0, 0, 0, 0, 0, 0, 0, 0, 0);
+    }
+}
+
 // A box floating above a floor, lit from the upper right by the shadow light,
 // seen from straight above.
 class StencilShadow : public SceneRender {
@@ -318,6 +344,46 @@ TEST_F(StencilShadow, NearLightShadowFollowsTheFacesThatSeeIt) {
     EXPECT_EQ(outside.r, 0xC0);
 }
 
+// The volumes wind the way they need whatever culling the scene chose, and
+// the scene gets its front winding back after each one.
+TEST_F(StencilShadow, ShadowFallsWhateverTheFrontWinding) {
+    struct Case {
+        const char* what;
+        std::vector<double> culling; // SetCulling calls before the shadow light, in order
+        GLint front;                 // the scene's front winding around the pass
+    };
+    const Case cases[] = {
+        {"clockwise", {1}, GL_CW},
+        {"counter-clockwise", {1, -1}, GL_CCW},
+        {"never set", {}, GL_CCW},
+        {"switched off after counter-clockwise", {1, -1, 0}, GL_CCW},
+    };
+    const float floor_lo[3] = {-5, -1, -5}, floor_hi[3] = {5, 0, 5};
+    const float box_lo[3] = {-0.5f, 1, -0.5f}, box_hi[3] = {0.5f, 2, 0.5f};
+    build_box(67, floor_lo, floor_hi, kGrey);
+    build_box(68, box_lo, box_hi, kRed);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        SetCameraUp(0, 0, -1);
+        SetCamera(0, 10, 0, 0, 0, 0);
+        if (!c.culling.empty()) SetCulling(c.culling[0]);
+        DrawModel(67, 0);
+        DrawModel(68, 0);
+        for (std::size_t i = 1; i < c.culling.size(); ++i)
+            SetCulling(c.culling[i]);
+        SetLight(-3, 0, 1000, 1000, 0, 0, -1, 0, 360);
+        DrawModel(68, 0);
+        GLint front = 0;
+        glGetIntegerv(GL_FRONT_FACE, &front);
+        EXPECT_EQ(front, c.front) << "winding not given back after the volume";
+        End3D();
+        const Rgb shadowed = floor_pixel(-1.5, 0), lit = floor_pixel(2, 0);
+        EXPECT_NEAR(shadowed.r, 0xC0 / 2, 2);
+        EXPECT_EQ(lit.r, 0xC0);
+    }
+}
+
 TEST_F(StencilShadow, FrameStepLeavesAPendingPass) {
     SetLight(-3, 0, 0, 1000, 0, 0, -1, 0, 360);
     ASSERT_TRUE(scene3d().shadow_pass);
@@ -391,9 +457,18 @@ TEST_F(SceneRender, KeyFramesAreClampedAndBlended) {
         float t;
         double x; // centre of the quad drawn
     } cases[] = {
-        {0, 0, 0, -2},   {1, 1, 0, 2},    {9, 9, 0, 2},
-        {-4, -4, 0, -2},                                      // clamped to the range
-        {0, 1, 0.5f, 0}, {0, 1, 1.5f, 0}, {0, 1, -0.25f, -1}, // |t mod 1|
+        {0, 0, 0, -2},
+        {1, 1, 0, 2},
+        {9, 9, 0, 2},
+        {-4, -4, 0, -2}, // clamped to the range
+        {0, 1, 0.5f, 0},
+        {0, 1, 1.5f, 0},
+        {0, 1, -0.25f, -1}, // |t mod 1|
+        // A stored frame drawn again after a blend went through the same
+        // vertex buffer, and after the other stored frame.
+        {0, 0, 0, -2},
+        {1, 1, 0, 2},
+        {0, 0, 0, -2},
     };
     for (const auto& c : cases) {
         SetUp();

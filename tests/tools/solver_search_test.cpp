@@ -10,6 +10,7 @@
 #include <deque>
 #include <map>
 #include <random>
+#include <thread>
 
 using namespace solver_test;
 using solver::SolveOutcome;
@@ -104,6 +105,40 @@ TEST(SolverSearch, LeavesTheGivenBoardAlone) {
     EXPECT_EQ(rt_bounds(board.undo_stack, 0), 0);
 }
 
+TEST(SolverSearch, GivesTheSameAnswersOnSeveralThreadsAtOnce) {
+    std::vector<BoardState> boards;
+    for (const Known& level : kKnownLevels)
+        boards.push_back(board_from_picture(level.picture, level.extra_blocks));
+    // A room of some thousands of positions, so that the searches overlap.
+    boards.push_back(board_from_picture("##########/#1..B...E#/#..B.+-..#/#.~..|..2#/##########"));
+    std::vector<std::string> alone;
+    for (const BoardState& board : boards) {
+        solver::SolveResult r = solver::solve_board(board);
+        solver::DeadEndCount d = solver::count_dead_ends(board);
+        alone.push_back(describe(r) + " " + std::to_string(r.states) + " " +
+                        std::to_string(d.positions) + " " + std::to_string(d.dead_ends));
+    }
+    const int kThreads = 4;
+    std::vector<std::vector<std::string>> together(kThreads,
+                                                   std::vector<std::string>(boards.size()));
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            // Each thread takes the boards in another order.
+            for (std::size_t k = 0; k < boards.size(); ++k) {
+                std::size_t i = (k + static_cast<std::size_t>(t)) % boards.size();
+                solver::SolveResult r = solver::solve_board(boards[i]);
+                solver::DeadEndCount d = solver::count_dead_ends(boards[i]);
+                together[t][i] = describe(r) + " " + std::to_string(r.states) + " " +
+                                 std::to_string(d.positions) + " " + std::to_string(d.dead_ends);
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int t = 0; t < kThreads; ++t)
+        EXPECT_EQ(together[t], alone) << "thread " << t;
+}
+
 // ---------------------------------------------------------------- reference search
 
 namespace {
@@ -146,36 +181,6 @@ int reference_fewest_moves(const BoardState& start) {
         }
     }
     return -1;
-}
-
-// A 7 x 6 room (inside a wall border) with random walls, holes, blocks, a
-// door, two characters and an exit.
-std::string random_room(std::mt19937& random) {
-    const int w = 9, h = 8;
-    std::vector<std::string> rows(h, std::string(w, '#'));
-    std::uniform_int_distribution<int> kind(0, 19), cx(1, w - 2), cy(1, h - 2);
-    for (int y = 1; y < h - 1; ++y)
-        for (int x = 1; x < w - 1; ++x) {
-            int k = kind(random);
-            rows[y][x] = k < 11 ? '.' : k < 14 ? '#' : k < 17 ? '~' : 'B';
-        }
-    // A door with an arm above its pivot, well inside the room.
-    std::uniform_int_distribution<int> dx(2, w - 3), dy(2, h - 3);
-    int px = dx(random), py = dy(random);
-    rows[py][px] = '+';
-    rows[py - 1][px] = '|';
-    for (char c : {'1', '2', 'E'}) {
-        int x, y;
-        do {
-            x = cx(random), y = cy(random);
-        } while (rows[y][x] == '+' || rows[y][x] == '|' || rows[y][x] == '1' || rows[y][x] == '2' ||
-                 rows[y][x] == 'E');
-        rows[y][x] = c;
-    }
-    std::string picture;
-    for (const std::string& row : rows)
-        picture += (picture.empty() ? "" : "/") + row;
-    return picture;
 }
 
 } // namespace

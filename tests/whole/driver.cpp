@@ -74,8 +74,10 @@ void observe_play(const RtArray<BoardState>& boards) {
     d.play_drawn = true;
     d.boards.clear();
     const int n = static_cast<int>(rt_bounds(boards, 0));
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < n; ++i) {
         d.boards.push_back(view_of(rt_index(boards, i), i, n));
+        d.boards.back().hint = shown_hint(i).str();
+    }
 }
 
 std::string screenshot_dir() {

@@ -31,6 +31,7 @@ struct BoardView {
     // makes them from the board, the run's level library and the bindings.
     std::string level_text, moves_text;
     std::vector<std::string> legend;
+    std::string hint; // the hint line shown, empty for none
 };
 
 // What the last frame was.

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -302,6 +303,79 @@ Script closing_screen() {
     return s;
 }
 
+// Plays level 1 by asking for a hint before every move and pressing the key
+// it names; it must take the fewest moves.
+Step follow_hints(int fewest) {
+    struct State {
+        int phase = 0; // 0 ask, 1 release the hint key, 2 read the hint, 3 release the move
+        int key = 0;
+        int moves = 0;
+        bool shot = false;
+        int hold = 0; // frames to wait before the move
+    };
+    auto st = std::make_shared<State>();
+    return [st, fewest](const FrameView& v) {
+        if (!v.play || v.boards.size() != 1) fail("one board expected");
+        const BoardView& b = v.boards[0];
+        if (b.level == 2) {
+            if (st->moves != fewest)
+                fail("the hints took " + std::to_string(st->moves) + " moves, the fewest are " +
+                     std::to_string(fewest));
+            note("level 1 finished by following the hints in the fewest moves");
+            return Progress::kDone;
+        }
+        if (st->phase == 0 && b.fade == 0 && !b.moving) {
+            key_down(binding_key(1, 8));
+            st->phase = 1;
+        } else if (st->phase == 1) {
+            key_up(binding_key(1, 8));
+            st->phase = 2;
+        } else if (st->phase == 2) {
+            const std::map<std::string, int> keys = {{"Hint: up", 1},
+                                                     {"Hint: down", 2},
+                                                     {"Hint: left", 3},
+                                                     {"Hint: right", 4},
+                                                     {"Hint: next character", 5}};
+            if (b.hint == "thinking..." || b.hint.empty()) return Progress::kWait;
+            const auto found = keys.find(b.hint);
+            if (found == keys.end()) fail("the hint said \"" + b.hint + "\"");
+            if (!st->shot) {
+                // The shot is of the frame after next: the move waits for it.
+                screenshot("play-hint");
+                st->shot = true;
+                st->hold = 2;
+            }
+            if (st->hold > 0) {
+                st->hold -= 1;
+                return Progress::kWait;
+            }
+            st->key = binding_key(1, found->second);
+            key_down(st->key);
+            if (found->second != 5) st->moves += 1;
+            st->phase = 3;
+        } else if (st->phase == 3) {
+            key_up(st->key);
+            st->phase = 0;
+        }
+        return Progress::kWait;
+    };
+}
+
+Script hints_finish_level_one() {
+    int cursor = 0;
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(boards_at_rest(1));
+    const std::string moves = solution(1);
+    const int fewest = static_cast<int>(moves.size() - std::count(moves.begin(), moves.end(), 'N'));
+    s.then("following the hints", follow_hints(fewest), 600000);
+    s.then(boards_at_rest(1));
+    s.then(escape_to_title());
+    s.then(quit_from_title());
+    return s;
+}
+
 using ScriptMaker = Script (*)();
 const std::map<std::string, ScriptMaker>& scenarios() {
     static const std::map<std::string, ScriptMaker> table = {
@@ -310,6 +384,7 @@ const std::map<std::string, ScriptMaker>& scenarios() {
         {"play-with-new-key", play_with_new_key},
         {"two-boards", two_boards},
         {"library-ends", library_ends},
+        {"hints-finish-level-one", hints_finish_level_one},
         {"complete-level-one", complete_level_one},
         {"one-player-continues", one_player_continues},
         {"choose-level-one", choose_level_one},

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -79,6 +80,7 @@ const ShotExpectation kShots[] = {
     {"play-one", 0, 0.3, 0}, // the board's floor, mostly green
     {"iris", 0.1, 0.2, 0},   // the white iris closing over the board
     {"play-two", 0, 0.1, 0}, // in each half
+    {"play-hint", 0, 0.3, 0},
 };
 
 void expect_screenshot(const std::string& name) {
@@ -138,6 +140,32 @@ TEST(WholeProgram, TwoBoardsAdvanceApartAndOneEscapeEndsBoth) {
                       HasSubstr("whole: ended after the last step")));
     expect_settings(run);
     expect_screenshot("play-two");
+}
+
+// Level 1 played by pressing the hint key before each move and then the key
+// it names takes the fewest moves; the hint is photographed on the way.
+TEST(WholeProgram, HintsLeadThroughALevelInTheFewestMoves) {
+    const RunDir run = make_run_dir(test_name());
+    EXPECT_EXIT(exec_scenario(run, "hints-finish-level-one"), ExitedWithCode(0),
+                AllOf(HasSubstr("level 1 finished by following the hints in the fewest moves"),
+                      HasSubstr("back at the title screen"),
+                      HasSubstr("whole: ended after the last step")));
+    expect_settings(run);
+    expect_screenshot("play-hint");
+    // The hint's strip darkens the white sky above the board to grey, centred
+    // below the level information.
+    DecodedImage image;
+    ASSERT_TRUE(DecodePng(RtString((screenshot_dir() / "play-hint.png").c_str()), 0, image));
+    int grey = 0, n = 0;
+    for (int y = 44; y < 62; ++y) {
+        for (int x = 290; x < 350; ++x, ++n) {
+            const std::uint8_t* p =
+                &image.pixels[4 * (static_cast<std::size_t>(y) * image.width + x)];
+            grey +=
+                p[0] > 90 && p[0] < 170 && std::abs(p[0] - p[1]) < 8 && std::abs(p[0] - p[2]) < 8;
+        }
+    }
+    EXPECT_GT(grey, n / 3) << "the hint's strip";
 }
 
 // The level after the last one and a level file the loader refuses both lead

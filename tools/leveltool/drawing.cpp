@@ -109,6 +109,8 @@ bool parse_library(const std::string& text, std::vector<DrawnLevel>& levels, std
             current->teaches = rest_after(line, "teaches ");
         } else if (current && current->rows.empty() && starts_with(line, "moves ")) {
             current->moves = std::atoi(rest_after(line, "moves ").c_str());
+        } else if (current && current->rows.empty() && starts_with(line, "deadends ")) {
+            current->dead_ends = std::atoll(rest_after(line, "deadends ").c_str());
         } else if (line.empty()) {
             drawing_done = current && !current->rows.empty();
         } else if (!current || drawing_done) {

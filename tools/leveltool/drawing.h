@@ -16,12 +16,14 @@ struct DrawnLevel {
     std::string name;
     std::string teaches;
     int moves = -1; // fewest moves as recorded, -1 when not given
+    // Reachable positions that can no longer be finished, as recorded; -1 when not given.
+    long long dead_ends = -1;
     int source_line = 0;
     std::vector<std::string> rows;
 };
 
 // Reads a library text: for each level a "level <name>" line, a "teaches
-// <text>" line, an optional "moves <n>" line, then the drawing, ended by a
+// <text>" line, optional "moves <n>" and "deadends <n>" lines, then the drawing, ended by a
 // blank line or the next "level". Lines starting with ';' are comments.
 // Returns false with a message naming the line on a malformed text.
 bool parse_library(const std::string& text, std::vector<DrawnLevel>& levels, std::string& error);

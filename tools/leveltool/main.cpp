@@ -1,14 +1,20 @@
 // cropstack-leveltool: turns the level library's text drawings into the
 // level files the game reads and the table of levels in the documentation.
 //
-//   cropstack-leveltool SOURCE LEVLIB_DIR TABLE          write QLEV<n>.CMD, levels.ini and the
-//   table cropstack-leveltool --check SOURCE LEVLIB_DIR TABLE  fail when any of them is stale
+//   cropstack-leveltool SOURCE LEVLIB_DIR TABLE          write QLEV<n>.CMD, levels.ini and
+//       the table
+//   cropstack-leveltool --check SOURCE LEVLIB_DIR TABLE  fail when any of them is stale
+//   cropstack-leveltool --measures SOURCE LEVLIB_DIR     solve every level and print the
+//       library's measures (measures.h defines them); fail when a target is missed
+//   cropstack-leveltool --measures --dead-ends SOURCE LEVLIB_DIR   also count every level's
+//       dead ends with the solver and fail when one differs from its "deadends" line
 //
 // Every level file is also loaded through the game's own loader and compared
 // with its drawing, so a drawing the game would refuse or read differently is
 // reported here.
 #include "game/rules/board.h"
 #include "tools/leveltool/drawing.h"
+#include "tools/leveltool/measures.h"
 
 #include <cstdio>
 #include <fstream>
@@ -40,13 +46,16 @@ std::string table_text(const std::vector<DrawnLevel>& levels, const std::string&
                     "`; edit those and run the tool again (see `tools/leveltool/drawing.h` for the "
                     "drawing's characters). Fewest moves is what the level solver finds: every "
                     "accepted step counts, switching characters does not. The library test checks "
-                    "each count.\n\n"
-                    "| Level | Name | Fewest moves | What it teaches |\n"
-                    "|---:|---|---:|---|\n";
+                    "each count. Dead ends are the positions a player can reach from which the "
+                    "level can no longer be finished (`cropstack-leveltool --measures --dead-ends` "
+                    "counts them).\n\n"
+                    "| Level | Name | Fewest moves | Dead ends | What it teaches |\n"
+                    "|---:|---|---:|---:|---|\n";
     for (size_t i = 0; i < levels.size(); ++i) {
         const DrawnLevel& l = levels[i];
         t += "| " + std::to_string(i + 1) + " | " + l.name + " | " +
-             (l.moves >= 0 ? std::to_string(l.moves) : "?") + " | " + l.teaches + " |\n";
+             (l.moves >= 0 ? std::to_string(l.moves) : "?") + " | " +
+             (l.dead_ends >= 0 ? std::to_string(l.dead_ends) : "?") + " | " + l.teaches + " |\n";
     }
     return t;
 }
@@ -116,13 +125,18 @@ bool loads_as_drawn(const std::string& path, const DrawnLevel& level) {
 
 int main(int argc, char** argv) {
     int first = 1;
-    bool check = argc > 1 && std::string(argv[1]) == "--check";
-    if (check) ++first;
-    if (argc - first != 3) {
-        std::fprintf(stderr, "usage: cropstack-leveltool [--check] SOURCE LEVLIB_DIR TABLE\n");
+    std::string option = argc > 1 ? argv[1] : "";
+    bool check = option == "--check", measures = option == "--measures";
+    if (check || measures) ++first;
+    bool dead_ends = measures && argc > first && std::string(argv[first]) == "--dead-ends";
+    if (dead_ends) ++first;
+    if (argc - first != (measures ? 2 : 3)) {
+        std::fprintf(stderr,
+                     "usage: cropstack-leveltool [--check] SOURCE LEVLIB_DIR TABLE\n"
+                     "       cropstack-leveltool --measures [--dead-ends] SOURCE LEVLIB_DIR\n");
         return 2;
     }
-    std::string source = argv[first], dir = argv[first + 1], table = argv[first + 2];
+    std::string source = argv[first], dir = argv[first + 1];
     std::string text, error;
     std::vector<DrawnLevel> levels;
     if (!read_file(source, text) || !parse_library(text, levels, error)) {
@@ -130,6 +144,8 @@ int main(int argc, char** argv) {
                      error.empty() ? "cannot read" : error.c_str());
         return 1;
     }
+    if (measures) return run_measures(levels, dir, dead_ends);
+    std::string table = argv[first + 2];
     bool ok = true;
     for (size_t i = 0; i < levels.size(); ++i) {
         std::string file_text, path = dir + "/QLEV" + std::to_string(i + 1) + ".CMD";
