@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr double kWhite = 16777215;
 constexpr double kShownMs = 5000;
 
 void append(RtArray<RtString>& lines, const RtString& text) {

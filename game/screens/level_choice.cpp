@@ -3,7 +3,6 @@
 #include "game/screens/screens.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -26,9 +25,8 @@ int board_of(const RtString& type) {
 }
 
 // A stored value that is not a reached level reads as the furthest (0).
-double reached_choice(double value, double furthest) {
-    if (value >= 1 && value <= furthest && value == std::trunc(value)) return value;
-    return 0;
+double reached_choice(int board, double value) {
+    return level_reached(choices().record, board, value) ? value : 0;
 }
 
 RtString cut(const RtString& text, int columns) {
@@ -45,15 +43,18 @@ void refresh_level_choices() {
 }
 
 double next_level_choice(const RtString& type, double value) {
-    const double furthest = choices().record.furthest[board_of(type)];
-    const double next = reached_choice(value, furthest) + 1;
-    return next < furthest ? next : 0;
+    const int board = board_of(type);
+    const double furthest = choices().record.furthest[board];
+    for (double level = reached_choice(board, value) + 1; level < furthest; ++level)
+        if (level_reached(choices().record, board, level)) return level;
+    return 0;
 }
 
 RtString level_choice_label(const RtString& type, double value, int columns) {
     const LevelChoices& c = choices();
-    const double furthest = c.record.furthest[board_of(type)];
-    const double level = reached_choice(value, furthest);
+    const int board = board_of(type);
+    const double furthest = c.record.furthest[board];
+    const double level = reached_choice(board, value);
     if (level == 0)
         return cut(RtString("furthest: ") + RtString(static_cast<int>(furthest)), columns);
     RtString text = RtString(static_cast<int>(level));

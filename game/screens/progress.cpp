@@ -61,7 +61,8 @@ ProgressRecord read_progress(const RtString& file, const RtString& level_dir) {
     ProgressRecord record;
     for (int board = 0; board < 2; ++board) {
         const double level = level_number_of(store.get(kSection, board_key(board)));
-        record.furthest[board] = playable_level(level_dir, level) ? level : first_level(board);
+        const bool sound = level >= first_level(board) && playable_level(level_dir, level);
+        record.furthest[board] = sound ? level : first_level(board);
     }
     return record;
 }
@@ -82,8 +83,13 @@ ProgressRecord record_completion(const RtString& file, const RtString& level_dir
     return record;
 }
 
+bool level_reached(const ProgressRecord& record, int board, double level) {
+    board = std::clamp(board, 0, 1);
+    if (level != std::trunc(level)) return false;
+    return level == 1 || (level >= first_level(board) && level <= record.furthest[board]);
+}
+
 double starting_level(const ProgressRecord& record, int board, double choice) {
-    const double furthest = record.furthest[std::clamp(board, 0, 1)];
-    if (choice >= 1 && choice <= furthest && choice == std::trunc(choice)) return choice;
-    return furthest;
+    if (level_reached(record, board, choice)) return choice;
+    return record.furthest[std::clamp(board, 0, 1)];
 }

@@ -116,24 +116,27 @@ RtString progress_file();
 // 1 when the level directory holds a level of that number the loader takes.
 bool playable_level(const RtString& level_dir, double level);
 // The record in the file. A missing or damaged file, or an entry that is not
-// the number of a level the directory can start, gives the board's first
-// level; reading never fails.
+// the number of a level the directory can start from the board's first level
+// on, gives the board's first level; reading never fails.
 ProgressRecord read_progress(const RtString& file, const RtString& level_dir);
 // Board `board` completed `level`: the record keeps the furthest of what it
 // held and the next level (the level itself when no next one can start),
 // written beside the old file and renamed over it. Returns the new record.
 ProgressRecord record_completion(const RtString& file, const RtString& level_dir, int board,
                                  double level);
-// The level a board starts at: the chosen level when it is a reached one
-// (1 up to the furthest), else the furthest; a choice of 0 is the furthest.
+// Whether a board may start at a level: level 1 always, and the levels from
+// the board's first level up to its furthest.
+bool level_reached(const ProgressRecord& record, int board, double level);
+// The level a board starts at: the chosen level when it is a reached one,
+// else the furthest; a choice of 0 is the furthest.
 double starting_level(const ProgressRecord& record, int board, double choice);
 
 // Menu lines of type "level:<player>" choose where a player's board starts:
 // value 0 the furthest level, n level n. The record and the level names are
 // read again each time the menu opens.
 void refresh_level_choices();
-// The value after `value` for the line's player: 0, 1, 2, ... up to the level
-// before the furthest, then 0 again.
+// The value after `value` for the line's player: 0, then the reached levels
+// below the furthest in order, then 0 again.
 double next_level_choice(const RtString& type, double value);
 // The bracket text of such a line: "furthest: 12" or "3 Mind the gap", cut
 // to `columns` characters.

@@ -1,6 +1,6 @@
-// hud_test.cpp: the level library's information file, the texts play writes
-// over each board (level, name, moves, the key legend from the bindings) and
-// the pixels they leave, and the closing screen's words.
+// hud_test.cpp: the texts play writes over each board (level, name, moves,
+// the key legend from the bindings) and the pixels they leave, and the
+// closing screen's words.
 #include "game_fixture.h"
 #include "screen_test_support.h"
 
@@ -30,30 +30,6 @@ LevelInfo info_from(const std::string& text) {
     LevelInfo info;
     info.load(info_dir(text));
     return info;
-}
-
-TEST(LevelInfoFile, WhatTheLevelToolWritesTheGameReads) {
-    const std::vector<LevelInfoEntry> written = {
-        {"First steps", 12}, {"", 7}, {"Nameless count", -1}, {"", -1}, {"Zero", 0}};
-    const LevelInfo info = info_from(level_info_text(written));
-    for (std::size_t i = 0; i < written.size(); ++i) {
-        SCOPED_TRACE(i + 1);
-        EXPECT_EQ(info.name(i + 1).str(), written[i].name);
-        EXPECT_EQ(info.fewest(i + 1), written[i].fewest);
-    }
-    EXPECT_EQ(info.name(6).str(), "") << "a level without an entry";
-    EXPECT_EQ(info.fewest(6), -1);
-}
-
-TEST(LevelInfoFile, CountsThatAreNotWholeNumbersAreUnknown) {
-    const std::pair<const char*, double> cases[] = {
-        {"12", 12},  {"0", 0},        {"-3", -1},      {"12.5", -1},
-        {"1e3", -1}, {"7 moves", -1}, {"9999999", -1}, {"twelve", -1},
-    };
-    for (const auto& [moves, expected] : cases)
-        EXPECT_EQ(info_from(std::string("[level1]\nmoves=") + moves + "\n").fewest(1), expected)
-            << moves;
-    EXPECT_EQ(info_from("").fewest(1), -1) << "no file";
 }
 
 // A board on a level of the given number whose moves are those of `keys`.

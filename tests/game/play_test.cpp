@@ -222,6 +222,37 @@ TEST_F(Play, TwoBoardsRunIndependently) {
     EXPECT_EQ(run_.frames[0][1].floor_slot, 101);
 }
 
+// Only a level completed counts: a restart or Escape leaves the record as it
+// was, and the next game starts each board at its furthest level.
+TEST_F(Play, CompletedLevelsAreRecordedAndTheNextGameStartsThere) {
+    struct Case {
+        const char* dir;
+        double players;
+        std::vector<KeyPress> keys;
+        std::vector<double> next_start; // per board
+    };
+    const Case cases[] = {
+        {"record-complete", 1, {{kKeyRight, 2, 3}, {kKeyRight, 8, 9}, {kKeyEscape, 70, 71}}, {2}},
+        {"record-restart", 1, {{kKeyRight, 2, 3}, {kKeyR, 8, 9}, {kKeyEscape, 70, 71}}, {1}},
+        {"record-escape", 1, {{kKeyRight, 2, 3}, {kKeyEscape, 8, 9}}, {1}},
+        {"record-board1", 2, {{kKeyD, 2, 3}, {kKeyD, 8, 9}, {kKeyEscape, 70, 71}}, {1, 6}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.dir);
+        run_ = GameRun();
+        make_game_dir(c.dir, {{1, kLevel}, {2, kLevel}, {5, kLevel}, {6, kLevel}});
+        play(c.players, c.keys);
+        InputScriptClear();
+        run_ = GameRun();
+        play(c.players, {{kKeyEscape, 3, 4}});
+        ASSERT_FALSE(run_.frames.empty());
+        for (std::size_t b = 0; b < c.next_start.size(); ++b)
+            EXPECT_EQ(run_.frames[0][b].level, c.next_start[b]) << "board " << b;
+        rt_set_current_dir(home_);
+        InputScriptClear();
+    }
+}
+
 // One cell takes 150 ms of the clock: three frames of 50 ms, the first two
 // part of the way, the third arriving.
 TEST_F(Play, OneCellTakesAHundredAndFiftyMilliseconds) {
@@ -293,6 +324,46 @@ TEST_F(Play, LevelThatCannotBeStartedReturnsWithALogEntry) {
         EXPECT_NE(log_text().find(c.logged, before), std::string::npos) << log_text();
         rt_set_current_dir(home_);
         InputScriptClear();
+    }
+}
+
+// Frames of the closing screen, counted by the frame step's reset hook; Return
+// goes down on frame g_closing_key_frame (0: never).
+int g_closing_frames = 0, g_closing_key_frame = 0;
+void closing_frame() {
+    UseShader(-1); // the renderer's own reset
+    ++g_closing_frames;
+    if (g_closing_frames == g_closing_key_frame) InputScriptKey(kKeyReturn, true);
+}
+void renderer_reset() {
+    UseShader(-1);
+}
+
+TEST_F(Play, ClosingScreenLastsAFewSecondsOrUntilAKeyIsPressed) {
+    struct Case {
+        const char* name;
+        bool held_before; // Return already down when the screen opens
+        int key_frame;
+        int min_frames, max_frames;
+    };
+    // Five seconds at sixty frames a second are 300 frames.
+    const Case cases[] = {
+        {"no key", false, 0, 290, 310},
+        {"a key on frame 10", false, 10, 10, 11},
+        {"the key of the last step, still held", true, 0, 290, 310},
+    };
+    scene3d(); // made now, so that the hooks it installs do not replace ours
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        InputScriptClear();
+        if (c.held_before) InputScriptKey(kKeyReturn, true);
+        g_closing_frames = 0;
+        g_closing_key_frame = c.key_frame;
+        SetFrameResetHook(closing_frame);
+        closing_screen(0, 1, 1);
+        SetFrameResetHook(renderer_reset);
+        EXPECT_GE(g_closing_frames, c.min_frames);
+        EXPECT_LE(g_closing_frames, c.max_frames);
     }
 }
 

@@ -69,7 +69,7 @@ TEST_F(ProgressRecordTest, MissingOrDamagedRecordsStartAtLevelOneAndFive) {
         {"a huge number", "[progress]\nboard1=99999999999999999999\n", {1, 5}},
         {"past the library", "[progress]\nboard1=8\nboard2=6\n", {1, 6}},
         {"a level the loader refuses", "[progress]\nboard1=4\nboard2=4\n", {1, 5}},
-        {"board 2 below its first level", "[progress]\nboard2=2\n", {1, 2}},
+        {"board 2 below its first level", "[progress]\nboard2=2\n", {1, 5}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -126,8 +126,8 @@ TEST(Progress, BoardsStartAtTheChosenLevelOnlyWhenItWasReached) {
         double choice, expected;
     };
     const Case cases[] = {
-        {0, 0, 6}, {0, 1, 1}, {0, 6, 6},  {0, 7, 6}, {0, 2.5, 6}, {0, -1, 6},
-        {1, 0, 9}, {1, 2, 2}, {1, 10, 9}, {1, 9, 9}, {2, 0, 9},
+        {0, 0, 6}, {0, 1, 1}, {0, 6, 6}, {0, 7, 6},  {0, 2.5, 6}, {0, -1, 6}, {1, 0, 9},
+        {1, 1, 1}, {1, 2, 9}, {1, 5, 5}, {1, 10, 9}, {1, 9, 9},   {2, 0, 9},
     };
     for (const Case& c : cases)
         EXPECT_EQ(starting_level(record, c.board, c.choice), c.expected)
@@ -137,7 +137,7 @@ TEST(Progress, BoardsStartAtTheChosenLevelOnlyWhenItWasReached) {
 // The menu's choices read the record and the names from the game directory.
 TEST_F(ProgressRecordTest, LevelChoicesListOnlyReachedLevelsWithTheirNames) {
     std::ofstream(dir_ / "levlib" / "levels.ini") << "[level2]\nname=Two steps\n";
-    write_record("[progress]\nboard1=3\nboard2=5\n");
+    write_record("[progress]\nboard1=3\nboard2=7\n");
     const RtString home = rt_get_current_dir();
     rt_set_current_dir(dir_.c_str());
     refresh_level_choices();
@@ -150,8 +150,10 @@ TEST_F(ProgressRecordTest, LevelChoicesListOnlyReachedLevelsWithTheirNames) {
     const Case cases[] = {
         {"level:1", 0, 1, "furthest: 3"}, {"level:1", 1, 2, "1"},
         {"level:1", 2, 0, "2 Two steps"}, {"level:1", 3, 0, "3"},
-        {"level:1", 9, 1, "furthest: 3"}, {"level:2", 0, 1, "furthest: 5"},
-        {"level:2", 4, 0, "4"},           {"level", 2, 0, "2 Two steps"},
+        {"level:1", 9, 1, "furthest: 3"}, {"level:2", 0, 1, "furthest: 7"},
+        {"level:2", 1, 5, "1"},           {"level:2", 5, 6, "5"},
+        {"level:2", 6, 0, "6"},           {"level:2", 3, 1, "furthest: 7"},
+        {"level", 2, 0, "2 Two steps"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.type) + " " + std::to_string(c.value));

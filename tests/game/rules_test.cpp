@@ -326,6 +326,8 @@ TEST(Rules, MovesCountAcceptedStepsAndUndoTakesThemBack) {
         {"into a wall", "#######/#1....#/#######", {kLeft, kUp}, 0},
         {"a push", "#######/#1B...#/#######", {kRight, kRight}, 2},
         {"a refused push", "#######/#.1B#.#/#######", {kRight}, 0},
+        {"onto a hole", "#######/#1~...#/#######", {kRight}, 0},
+        {"a block into a hole, then over it", "#######/#1B~..#/#######", {kRight, kRight}, 2},
         {"a door turn", kSingleArm, {kRight}, 1},
         {"next character is no move", "#######/#1.2..#/#######", {kNext, kNext, kRight}, 1},
         {"onto the exit", "#######/#1E2..#/#######", {kRight, kRight}, 2},

@@ -262,13 +262,14 @@ Script information() {
     s.then(boards_at_rest(1));
     s.then(on_level(2));
     s.then(texts_are(0, "level 2 with its name and no moves yet"));
-    s.then(shot("info-start"));
+    s.then(shot("check-info-shown"));
     s.then(play_moves(1, 0, 2, solution(2).substr(0, static_cast<std::size_t>(walks) + 1)));
     s.then(boards_at_rest(1));
     s.then(texts_are(walks + 1, "every step counted, the push too"));
     s.then("undo", tap(binding_key(1, 6)));
     s.then(boards_at_rest(1));
     s.then(texts_are(walks, "the push taken back"));
+    s.then(shot("info"));
     s.then(say("moves counted and taken back"));
     s.then(escape_to_title());
     s.then(menu_ready());
@@ -279,7 +280,7 @@ Script information() {
     s.then(menu_choose(cursor, menu_line("root", "button", "1")));
     s.then(boards_at_rest(1));
     s.then(on_level(2));
-    s.then(shot("info-hidden"));
+    s.then(shot("check-info-hidden"));
     s.then(escape_to_title());
     s.then(quit_from_title());
     return s;
@@ -294,7 +295,7 @@ Script closing_screen() {
     s.then(play_moves(1, 0, 1, solution(1)));
     s.then("the iris closing", until([](const FrameView& v) { return !v.play; }), 3000);
     s.then("the closing screen's first second", wait_ms(1000));
-    s.then(shot("closing"));
+    s.then(shot("check-closing"));
     s.then("the closing screen still on", wait_ms(500));
     s.then("a key", tap(kKeyReturn));
     s.then(menu_ready());

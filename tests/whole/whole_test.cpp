@@ -232,7 +232,8 @@ TEST(WholeProgram, InformationCountsMovesAndUndoAndCanBeSwitchedOff) {
                 AllOf(HasSubstr("moves counted and taken back"),
                       HasSubstr("whole: ended after the last step")));
     expect_settings(run, {{{"options", "5value"}, "1"}});
-    const DecodedImage shown = screenshot("info-start"), hidden = screenshot("info-hidden");
+    const DecodedImage shown = screenshot("check-info-shown"),
+                       hidden = screenshot("check-info-hidden");
     constexpr int kInfoTop = 12, kInfoBottom = 12 + 18;
     EXPECT_FALSE(same_rows(shown, hidden, kInfoTop, kInfoBottom)) << "the information rows";
     EXPECT_TRUE(same_rows(shown, hidden, kInfoBottom, 480)) << "everything below them";
@@ -261,7 +262,7 @@ TEST(WholeProgram, LastLevelOfTheLibraryEndsWithAClosingScreen) {
     EXPECT_THAT(read_file(run.log / "ErrorLog.txt"), HasSubstr("QLEV2.CMD is missing"));
     // White all over but for the words in the middle (the title screen has
     // its logo and pictures).
-    const DecodedImage closing = screenshot("closing");
+    const DecodedImage closing = screenshot("check-closing");
     EXPECT_EQ(white_rows(closing, 0, 180), 180);
     EXPECT_EQ(white_rows(closing, 300, 480), 180);
     EXPECT_LT(white_rows(closing, 180, 300), 120 - 18) << "no words";
