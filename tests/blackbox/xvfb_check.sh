@@ -113,7 +113,9 @@ fi
 
 # ------------------------------------------------------------------ the X server
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -ac 3>"$work/display" \
+# No reset when the last client leaves: while the game reopens its window
+# the server would otherwise restart and refuse xdotool for a moment.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -ac -noreset 3>"$work/display" \
     >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 i=0
