@@ -1,9 +1,11 @@
 // camera.cpp: starting and leaving a 3D frame, the projection, the camera,
 // face culling, texture binding, depth clearing and the shader in use.
 #include "graphics/gl_ext.h"
+#include "scene3d/mat4.h"
 #include "scene3d/scene3d.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -70,7 +72,8 @@ void Make3D(double near_plane, double far_plane, double fov) {
     set_projection(near_plane, far_plane, fov, aspect);
     if (fov <= 0) scene.view_cone = float(std::tan(kWidestCone));
     set_default_3d_state();
-    glGetFloatv(GL_MODELVIEW_MATRIX, scene.camera_matrix);
+    // set_projection left the model-view matrix at identity.
+    mat4::identity(scene.camera_matrix);
     scene.culling = 0;
     glDisable(GL_CULL_FACE);
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 0);
@@ -102,11 +105,12 @@ void SetCamera(double ex, double ey, double ez, double tx, double ty, double tz)
     // Rows s, u, f: the camera looks along -f with u pointing up.
     const float look[16] = {s[0], u[0], f[0], 0, s[1], u[1], f[1], 0,
                             s[2], u[2], f[2], 0, 0,    0,    0,    1};
+    // Built here and loaded, so the scene knows its camera without reading
+    // it back from GL (a read-back waits for the pipeline).
+    std::memcpy(scene.camera_matrix, look, sizeof look);
+    mat4::translate(scene.camera_matrix, -eye[0], -eye[1], -eye[2]);
     glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glMultMatrixf(look);
-    glTranslatef(-eye[0], -eye[1], -eye[2]);
-    glGetFloatv(GL_MODELVIEW_MATRIX, scene.camera_matrix);
+    glLoadMatrixf(scene.camera_matrix);
     for (int k = 0; k < 3; ++k)
         scene.eye[k] = eye[k], scene.target[k] = target[k];
     scene.pushed = 0;

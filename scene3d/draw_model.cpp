@@ -15,18 +15,38 @@ void DrawShadowVolume(MeshObject& mesh, const MeshFrame& frame); // shadow.cpp
 
 namespace {
 
-// Blended vertices of two key frames; reused between draws.
-std::vector<ExpandedVertex>& blend_buffer() {
-    static std::vector<ExpandedVertex> buffer;
+// A vertex as GL draws it: only the attributes the arrays hand over, so a
+// draw moves 44 bytes a vertex instead of the stored vertex's 72.
+struct DrawVertex {
+    float u, v;
+    float position[3];
+    float normal[3];
+    float colour[3];
+};
+
+// Vertices in the drawn layout, blended or copied; reused between draws.
+std::vector<DrawVertex>& draw_buffer() {
+    static std::vector<DrawVertex> buffer;
     return buffer;
 }
 
-const std::vector<ExpandedVertex>& frame_vertices(const MeshObject& mesh, int a, int b, float t) {
-    const auto& va = mesh.frames[std::size_t(a)].triangles;
-    const auto& vb = mesh.frames[std::size_t(b)].triangles;
-    if (t == 0 || a == b || va.size() != vb.size()) return vb;
-    auto& out = blend_buffer();
-    out = va;
+DrawVertex drawn(const ExpandedVertex& e) {
+    DrawVertex d{e.u, e.v, {}, {}, {}};
+    std::memcpy(d.position, e.position, sizeof d.position);
+    std::memcpy(d.normal, e.normal, sizeof d.normal);
+    std::memcpy(d.colour, e.colour, sizeof d.colour);
+    return d;
+}
+
+// Frame b as stored (t == 0), or a blend of frames a and b by t.
+const std::vector<DrawVertex>& draw_vertices(const std::vector<ExpandedVertex>& va,
+                                             const std::vector<ExpandedVertex>& vb, bool blend,
+                                             float t) {
+    auto& out = draw_buffer();
+    out.resize(vb.size());
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = drawn(blend ? va[i] : vb[i]);
+    if (!blend) return out;
     for (std::size_t i = 0; i < out.size(); ++i)
         for (int k = 0; k < 3; ++k) {
             out[i].position[k] += (vb[i].position[k] - va[i].position[k]) * t;
@@ -36,14 +56,31 @@ const std::vector<ExpandedVertex>& frame_vertices(const MeshObject& mesh, int a,
     return out;
 }
 
-// Hands the vertices to GL and returns the base the array pointers are
-// relative to: a vertex buffer when available, else client memory. A key
-// frame drawn as stored (`frame` >= 0) is uploaded once and drawn from the
-// buffer until another frame or a blend takes its place; blends stream.
-const char* upload(MeshObject& mesh, const std::vector<ExpandedVertex>& verts, int frame) {
+// Fills the vertex buffer with `size` bytes: mapped and copied when the
+// driver can, else in one upload.
+void stream(const void* data, GLsizeiptrARB size) {
     const GlExtensions& ext = gl_ext();
-    const auto* data = reinterpret_cast<const char*>(verts.data());
-    if (!ext.glGenBuffersARB || !ext.glBindBufferARB || !ext.glBufferDataARB) return data;
+    if (ext.glMapBufferARB && ext.glUnmapBufferARB) {
+        ext.glBufferDataARB(GL_ARRAY_BUFFER_ARB, size, nullptr, GL_STREAM_DRAW_ARB);
+        if (void* target = ext.glMapBufferARB(GL_ARRAY_BUFFER_ARB, GL_WRITE_ONLY_ARB)) {
+            std::memcpy(target, data, std::size_t(size));
+            if (ext.glUnmapBufferARB(GL_ARRAY_BUFFER_ARB)) return;
+        }
+    }
+    ext.glBufferDataARB(GL_ARRAY_BUFFER_ARB, size, data, GL_STREAM_DRAW_ARB);
+}
+
+// Hands frame b (or the blend of a and b by t) to GL and returns the base
+// the array pointers are relative to: a vertex buffer when available, else
+// client memory. A key frame drawn as stored is uploaded once and drawn from
+// the buffer until another frame or a blend takes its place; blends stream.
+const char* upload(MeshObject& mesh, int a, int b, float t) {
+    const GlExtensions& ext = gl_ext();
+    const auto& va = mesh.frames[std::size_t(a)].triangles;
+    const auto& vb = mesh.frames[std::size_t(b)].triangles;
+    const bool blend = !(t == 0 || a == b || va.size() != vb.size());
+    const bool buffers = ext.glGenBuffersARB && ext.glBindBufferARB && ext.glBufferDataARB;
+    if (!buffers) return reinterpret_cast<const char*>(draw_vertices(va, vb, blend, t).data());
     if (mesh.vertex_buffer == 0) {
         GLuint name = 0;
         ext.glGenBuffersARB(1, &name);
@@ -51,53 +88,47 @@ const char* upload(MeshObject& mesh, const std::vector<ExpandedVertex>& verts, i
         mesh.buffered_frame = -1;
     }
     ext.glBindBufferARB(GL_ARRAY_BUFFER_ARB, mesh.vertex_buffer);
+    const int frame = blend ? -1 : b;
     if (frame >= 0 && mesh.buffered_frame == frame) return nullptr;
-    const auto size = GLsizeiptrARB(verts.size() * sizeof(ExpandedVertex));
+    const std::vector<DrawVertex>& verts = draw_vertices(va, vb, blend, t);
+    const auto size = GLsizeiptrARB(verts.size() * sizeof(DrawVertex));
     mesh.buffered_frame = frame;
-    if (frame >= 0) {
-        ext.glBufferDataARB(GL_ARRAY_BUFFER_ARB, size, data, GL_STATIC_DRAW_ARB);
-        return nullptr;
-    }
-    if (ext.glMapBufferARB && ext.glUnmapBufferARB) {
-        ext.glBufferDataARB(GL_ARRAY_BUFFER_ARB, size, nullptr, GL_STREAM_DRAW_ARB);
-        if (void* target = ext.glMapBufferARB(GL_ARRAY_BUFFER_ARB, GL_WRITE_ONLY_ARB)) {
-            std::memcpy(target, data, std::size_t(size));
-            if (ext.glUnmapBufferARB(GL_ARRAY_BUFFER_ARB)) return nullptr;
-        }
-    }
-    ext.glBufferDataARB(GL_ARRAY_BUFFER_ARB, size, data, GL_STREAM_DRAW_ARB);
+    if (frame >= 0)
+        ext.glBufferDataARB(GL_ARRAY_BUFFER_ARB, size, verts.data(), GL_STATIC_DRAW_ARB);
+    else
+        stream(verts.data(), size);
     return nullptr;
 }
 
 void set_texcoords(const char* base, bool both_units) {
     const GlExtensions& ext = gl_ext();
-    const GLsizei stride = sizeof(ExpandedVertex);
+    const GLsizei stride = sizeof(DrawVertex);
     const int units = both_units && ext.glClientActiveTextureARB ? 2 : 1;
     for (int unit = units - 1; unit >= 0; --unit) {
         if (ext.glClientActiveTextureARB)
             ext.glClientActiveTextureARB(GLenum(GL_TEXTURE0_ARB + unit));
         glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, stride, base + offsetof(ExpandedVertex, u));
+        glTexCoordPointer(2, GL_FLOAT, stride, base + offsetof(DrawVertex, u));
     }
 }
 
-// `frame`: the key frame `verts` are stored as, or -1 for a blend.
-void draw_triangles(MeshObject& mesh, const std::vector<ExpandedVertex>& verts, int frame) {
-    if (verts.empty()) return;
+void draw_triangles(MeshObject& mesh, int a, int b, float t) {
+    const GLsizei count = GLsizei(mesh.frames[std::size_t(b)].triangles.size());
+    if (count == 0) return;
     const GlExtensions& ext = gl_ext();
-    const char* base = upload(mesh, verts, frame);
-    const GLsizei stride = sizeof(ExpandedVertex);
+    const char* base = upload(mesh, a, b, t);
+    const GLsizei stride = sizeof(DrawVertex);
     glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, stride, base + offsetof(ExpandedVertex, position));
+    glVertexPointer(3, GL_FLOAT, stride, base + offsetof(DrawVertex, position));
     glEnableClientState(GL_COLOR_ARRAY);
-    glColorPointer(3, GL_FLOAT, stride, base + offsetof(ExpandedVertex, colour));
+    glColorPointer(3, GL_FLOAT, stride, base + offsetof(DrawVertex, colour));
     set_texcoords(base, ext.multitexture());
     const bool lit = scene3d().light_mask != 0;
     if (lit) {
         glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, stride, base + offsetof(ExpandedVertex, normal));
+        glNormalPointer(GL_FLOAT, stride, base + offsetof(DrawVertex, normal));
     }
-    glDrawArrays(GL_TRIANGLES, 0, GLsizei(verts.size()));
+    glDrawArrays(GL_TRIANGLES, 0, count);
     if (ext.glClientActiveTextureARB) {
         ext.glClientActiveTextureARB(GL_TEXTURE1_ARB);
         glDisableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -157,8 +188,7 @@ void draw_mesh(const ModelSlot& slot, MeshObject& mesh, int a, int b, float t) {
     }
     load_model_matrix();
     if (slot.scene_list) bind_mesh_textures(slot, mesh);
-    const std::vector<ExpandedVertex>& verts = frame_vertices(mesh, a, b, t);
-    draw_triangles(mesh, verts, &verts == &mesh.frames[std::size_t(b)].triangles ? b : -1);
+    draw_triangles(mesh, a, b, t);
 }
 
 } // namespace

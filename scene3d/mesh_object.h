@@ -30,7 +30,8 @@ struct PackedVertex {
     std::uint8_t direction[2] = {}; // two further normal-table indices (files leave them 0)
 };
 
-// A vertex as drawing uses it; the layout feeds the GL vertex arrays.
+// A vertex as the meshes keep it; drawing copies the attributes it hands to
+// GL into a smaller layout of its own.
 struct ExpandedVertex {
     float u = 0, v = 0;
     float position[3] = {};

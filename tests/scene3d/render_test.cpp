@@ -65,6 +65,45 @@ TEST_F(SceneRender, ModelLandsWhereTheCameraSays) {
     EXPECT_FALSE(is_red(world_pixel(0, 2)));
 }
 
+// The camera the scene keeps for itself (lights, shadows and models load
+// it) takes the eye to the origin, the target onto the -z axis and the up
+// vector into the upper half of the y axis; Make3D starts from no camera.
+TEST_F(SceneRender, KeptCameraMatrixLooksFromTheEyeAtTheTarget) {
+    const struct {
+        float eye[3], target[3], up[3];
+    } cases[] = {
+        {{0, 0, 10}, {0, 0, 0}, {0, 1, 0}},
+        {{3, -2, 7}, {1, 4, -5}, {0, 1, 0}},
+        {{0, 12, 0.5f}, {0, 0, 0}, {0, 1, 0}}, // looking almost straight down
+        {{-4, 1, 2}, {2, 1, 2}, {-1, 0, 1}},
+    };
+    for (const auto& c : cases) {
+        SetCameraUp(c.up[0], c.up[1], c.up[2]);
+        SetCamera(c.eye[0], c.eye[1], c.eye[2], c.target[0], c.target[1], c.target[2]);
+        const float* m = scene3d().camera_matrix;
+        float gl_matrix[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, gl_matrix);
+        for (int i = 0; i < 16; ++i)
+            EXPECT_FLOAT_EQ(m[i], gl_matrix[i]) << "element " << i;
+        auto apply = [m](const float p[3], float w, int row) {
+            return m[row] * p[0] + m[4 + row] * p[1] + m[8 + row] * p[2] + m[12 + row] * w;
+        };
+        float d = 0;
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_NEAR(apply(c.eye, 1, k), 0, 1e-4);
+            d += (c.target[k] - c.eye[k]) * (c.target[k] - c.eye[k]);
+        }
+        EXPECT_NEAR(apply(c.target, 1, 0), 0, 1e-4);
+        EXPECT_NEAR(apply(c.target, 1, 1), 0, 1e-4);
+        EXPECT_NEAR(apply(c.target, 1, 2), -std::sqrt(d), 1e-4);
+        EXPECT_GT(apply(c.up, 0, 1), 0);
+    }
+    SetCameraUp(0, 1, 0);
+    Make3D(1, 100, 45);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(scene3d().camera_matrix[i], i % 5 == 0 ? 1.0f : 0.0f) << "element " << i;
+}
+
 TEST_F(SceneRender, Make3DDrawsIntoTheCurrentViewport) {
     renderer().SetViewport2D(kSize / 2, 0, kSize / 2, kSize / 2); // top-right quarter
     Make3D(1, 100, 45);
@@ -479,11 +518,12 @@ TEST_F(SceneRender, KeyFramesAreClampedAndBlended) {
 }
 
 // The same picture whether vertices stream through a mapped buffer, a buffer
-// filled in one upload, or plain client memory.
+// filled in one upload, or plain client memory, for a stored frame and a blend.
 TEST_F(SceneRender, EveryVertexPathDrawsTheSamePicture) {
     GlExtensions& ext = gl_ext();
     const GlExtensions saved = ext;
     build_quad(71, -1, -1, 1, 1, kRed);
+    load_two_frame_quad(72);
     for (int path = 0; path < 3; ++path) {
         ext = saved;
         if (path >= 1) ext.glMapBufferARB = nullptr;
@@ -492,6 +532,11 @@ TEST_F(SceneRender, EveryVertexPathDrawsTheSamePicture) {
         DrawModel(71, 0);
         EXPECT_TRUE(is_red(world_pixel(0, 0))) << "path " << path;
         EXPECT_FALSE(is_red(world_pixel(2, 0))) << "path " << path;
+        SetUp();
+        DrawModelFrames(72, 0, 1, 0.75f); // the quad's centre at x = 1
+        EXPECT_TRUE(is_red(world_pixel(1, 0))) << "path " << path;
+        EXPECT_FALSE(is_red(world_pixel(-1.5, 0))) << "path " << path;
+        EXPECT_FALSE(is_red(world_pixel(2.5, 0))) << "path " << path;
     }
     ext = saved;
 }
