@@ -1,6 +1,8 @@
 // Dead ends of small levels counted by hand, as the library's measures take
 // them from the solver: positions a player can reach from which the level
 // can no longer be finished; and the library line that records them.
+#include "leveltool_boards.h"
+
 #include "game/solver/solver.h"
 #include "tools/leveltool/drawing.h"
 #include "tools/leveltool/measures.h"
@@ -13,21 +15,7 @@
 
 namespace {
 
-BoardState board_of(const std::vector<std::string>& rows) {
-    DrawnLevel drawn;
-    drawn.rows = rows;
-    std::string text, error;
-    EXPECT_TRUE(encode_level(drawn, text, error)) << error;
-    // Each drawing its own file: the game's line-file cache keeps lines by name.
-    static int written = 0;
-    const char* tmp = std::getenv("TMPDIR");
-    std::filesystem::path file =
-        std::filesystem::path(tmp ? tmp : "/tmp") / ("dead" + std::to_string(++written) + ".CMD");
-    std::ofstream(file) << text;
-    BoardState board;
-    EXPECT_TRUE(solver::load_level_board(file.string(), board, &error)) << error;
-    return board;
-}
+using leveltool_test::board_of_drawing;
 
 struct DeadEndCase {
     const char* what;
@@ -41,7 +29,7 @@ TEST_P(DeadEnds, CountedByHand) {
     const DeadEndCase& c = GetParam();
     solver::SolveLimits limits;
     limits.max_states = 1000;
-    solver::DeadEndCount r = solver::count_dead_ends(board_of(c.rows), limits);
+    solver::DeadEndCount r = solver::count_dead_ends(board_of_drawing(c.rows), limits);
     EXPECT_EQ(r.outcome, c.dead_ends == c.reachable ? solver::SolveOutcome::kImpossible
                                                     : solver::SolveOutcome::kSolved)
         << c.what;

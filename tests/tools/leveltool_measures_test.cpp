@@ -1,5 +1,7 @@
 // The level library's measures: shared walls between rooms, the counts per
 // third, the median, the targets, and what a solution is seen to do.
+#include "leveltool_boards.h"
+
 #include "game/solver/solver.h"
 #include "tools/leveltool/measures.h"
 
@@ -228,19 +230,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // A drawing solved through the solver, and what its solution does.
 LevelFacts solved_facts(const Rows& rows) {
-    DrawnLevel drawn;
-    drawn.rows = rows;
-    std::string text, error;
-    EXPECT_TRUE(encode_level(drawn, text, error)) << error;
-    // Each drawing its own file: the game's line-file cache keeps a file's
-    // lines by its name.
-    static int written = 0;
-    const char* tmp = std::getenv("TMPDIR");
-    std::filesystem::path file =
-        std::filesystem::path(tmp ? tmp : "/tmp") / ("uses" + std::to_string(++written) + ".CMD");
-    std::ofstream(file) << text;
-    BoardState board;
-    EXPECT_TRUE(solver::load_level_board(file.string(), board, &error)) << error;
+    BoardState board = leveltool_test::board_of_drawing(rows);
     solver::SolveResult r = solver::solve_board(board);
     EXPECT_EQ(r.outcome, solver::SolveOutcome::kSolved);
     LevelFacts f;
