@@ -110,6 +110,11 @@ RtString legend_prefix(int index, int count, double player_count) {
     return (player_count >= 3 ? RtString("Team ") : RtString("P")) + RtString(index + 1);
 }
 
+bool LegendTimer::shown(double moves, double now_ms) {
+    if (moves != moves_) moves_ = moves, changed_ms_ = now_ms;
+    return moves == 0 || now_ms - changed_ms_ >= kLegendIdleMs;
+}
+
 InfoArea info_area(int index, int count) {
     const GameValues& g = game_values();
     const double h = count < 2 ? g.screen_height : g.screen_height * 0.5;

@@ -50,6 +50,7 @@ struct PlayState {
     bool show_info = true; // the level and moves over each board
     LevelInfo info;        // the library's names and fewest moves
     PlayHints hints;
+    LegendTimer legends[2];
 };
 
 enum class FadeResult { kPlaying, kEnd };
@@ -139,14 +140,16 @@ bool create_boards(PlayState& play, double player_count) {
     return true;
 }
 
-// The level, name and moves of each board (unless switched off) and each
-// player's keys, over the frame overlay.
-void draw_information(const PlayState& play) {
+// The level, name and moves of each board (unless switched off) and, while
+// it stands, each player's key legend, over the frame overlay.
+void draw_information(PlayState& play, double now_ms) {
     for (int i = 0; i < play.count; ++i) {
         const BoardState& board = rt_index(play.boards, i);
         const InfoArea area = info_area(i, play.count);
         if (play.show_info) draw_board_info(board, play.info, area);
-        draw_legend(board.controls, legend_prefix(i, play.count, game_values().player_count), area);
+        if (play.legends[i].shown(board.moves, now_ms))
+            draw_legend(board.controls, legend_prefix(i, play.count, game_values().player_count),
+                        area);
     }
 }
 
@@ -173,7 +176,7 @@ double play_game(double player_count) {
             if (board_frame(play, i, dt) == FadeResult::kEnd) return 0;
         End3D();
         StretchSprite(kPlayFrameSprite, 0, 0, g.screen_width, g.screen_height);
-        draw_information(play);
+        draw_information(play, now);
         draw_hints(play);
         if (g_observer) g_observer(play.boards);
         ShowScreen();

@@ -165,6 +165,20 @@ void draw_legend(const PlayerControls& controls, const RtString& prefix, const I
 // "P1" / "P2" with two boards ("Team 1" / "Team 2" for four players), else
 // nothing.
 RtString legend_prefix(int index, int count, double player_count);
+// When a board's key legend stands. It covers the bottom of the room, so it
+// is there while the level is fresh (no move made yet) and comes back once
+// the player has stopped to think for kLegendIdleMs; while they play it
+// stays out of the way.
+constexpr double kLegendIdleMs = 8000;
+class LegendTimer {
+  public:
+    // Whether the legend stands at `now_ms` with the board at `moves`.
+    bool shown(double moves, double now_ms);
+
+  private:
+    double moves_ = -1;     // the move count last seen
+    double changed_ms_ = 0; // when it last changed
+};
 
 // The screen after a board has completed the library's last level: it says
 // so for a few seconds or until a key is pressed.

@@ -132,6 +132,29 @@ TEST(KeyLegend, PlayersAndTeamsAreNamedOnlyWithTwoBoards) {
     EXPECT_EQ(lines_of(closing_lines(1, 2, 4))[0], "Team 2: every level is done!");
 }
 
+// The legend stands on a fresh level, steps aside from the first move, and
+// comes back only after the player has left the board alone for a while.
+TEST(KeyLegend, StandsOnAFreshLevelAndWhenThePlayerPauses) {
+    const struct {
+        double moves, now_ms;
+        bool shown;
+        const char* what;
+    } steps[] = {
+        {0, 0, true, "a fresh level"},
+        {0, 20000, true, "still no move"},
+        {1, 20100, false, "the first move"},
+        {3, 24000, false, "moves in quick succession"},
+        {3, 24000 + kLegendIdleMs - 1, false, "not yet idle long enough"},
+        {3, 24000 + kLegendIdleMs, true, "the player stopped to think"},
+        {2, 40000, false, "an undo is a change too"},
+        {0, 40100, true, "undone to the start, or a restart"},
+        {1, 40200, false, "walking again"},
+    };
+    LegendTimer timer;
+    for (const auto& s : steps)
+        EXPECT_EQ(timer.shown(s.moves, s.now_ms), s.shown) << s.what;
+}
+
 // The pixels of the whole screen, as RGBA rows.
 std::vector<unsigned char> screen_pixels() {
     DecodedImage image;
