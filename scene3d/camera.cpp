@@ -13,6 +13,7 @@ constexpr double kDegree = M_PI / 180.0;
 constexpr double kWidestCone = 1.553343; // 89 degrees in radians
 
 void set_projection(double near_plane, double far_plane, double fov, double aspect) {
+    renderer().matrices_2d = 0;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     if (fov > 0) {
@@ -109,6 +110,7 @@ void SetCamera(double ex, double ey, double ez, double tx, double ty, double tz)
     // it back from GL (a read-back waits for the pipeline).
     std::memcpy(scene.camera_matrix, look, sizeof look);
     mat4::translate(scene.camera_matrix, -eye[0], -eye[1], -eye[2]);
+    renderer().matrices_2d = 0;
     glMatrixMode(GL_MODELVIEW);
     glLoadMatrixf(scene.camera_matrix);
     for (int k = 0; k < 3; ++k)

@@ -155,6 +155,7 @@ bool mesh_in_view(const MeshFrame& frame) {
 void load_model_matrix() {
     float object[16];
     ObjectTransform(object);
+    renderer().matrices_2d = 0;
     glMatrixMode(GL_MODELVIEW);
     glLoadMatrixf(scene3d().camera_matrix);
     glMultMatrixf(object);

@@ -169,6 +169,7 @@ void DrawShadowVolume(MeshObject& mesh, const MeshFrame& frame) {
         volume.frame = frame_index;
         std::memcpy(volume.light, light, sizeof volume.light);
     }
+    renderer().matrices_2d = 0;
     glMatrixMode(GL_MODELVIEW);
     glLoadMatrixf(scene3d().camera_matrix);
     glMultMatrixf(object);
