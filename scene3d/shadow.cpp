@@ -246,15 +246,24 @@ void mark_volume_area(const float object[16], const MeshObject::ShadowVolume& v,
 }
 
 // The darkening of leaving the pass, limited to where volumes were drawn.
-void darken_marked_pixels(ZiriZUDoriravu& r) {
+// There it also zeroes each marked pixel it darkens, and nothing outside
+// was marked, so the stencil is left clear without a clear of its own (a
+// stencil-only clear rewrites the whole depth buffer around it). True
+// when the stencil still needs clearing.
+bool darken_marked_pixels(ZiriZUDoriravu& r) {
     const bool limited = !g_marked.whole;
     if (limited) {
         glEnable(GL_SCISSOR_TEST);
         glScissor(g_marked.x0, g_marked.y0, std::max(g_marked.x1 - g_marked.x0, 0),
                   std::max(g_marked.y1 - g_marked.y0, 0));
+        glStencilOp(GL_KEEP, GL_KEEP, GL_ZERO);
     }
     r.FillRect(0, 0, 3000, 2000, 0);
-    if (limited) glDisable(GL_SCISSOR_TEST);
+    if (limited) {
+        glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
+        glDisable(GL_SCISSOR_TEST);
+    }
+    return !limited;
 }
 
 // Every vertex of the cap at infinity has w = 0, which a projection with a
@@ -385,14 +394,14 @@ void ShadowPass(bool on) {
     glEnable(GL_STENCIL_TEST); // the 2D reset above turned it off
     glStencilFunc(GL_NOTEQUAL, 0, ~0u);
     glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
-    darken_marked_pixels(r);
+    const bool clear_stencil = darken_marked_pixels(r);
     glDisable(GL_BLEND);
     r.current_alpha = 1.0f;
     glColor4f(1, 1, 1, 1);
     glShadeModel(GL_SMOOTH);
     glDepthFunc(GL_LESS);
     glDisable(GL_STENCIL_TEST);
-    glClear(GL_STENCIL_BUFFER_BIT);
+    if (clear_stencil) glClear(GL_STENCIL_BUFFER_BIT);
     g_last_clear_context = r.context;
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -477,6 +478,9 @@ TEST_F(StencilShadow, DarkenedAreaHoldsEveryMarkedPixel) {
         EXPECT_EQ(outside, 0) << "box " << box[0] << "," << box[1] << " " << box[2] << "x"
                               << box[3];
         End3D();
+        // Darkening zeroed every marked pixel: the next pass starts clear.
+        glReadPixels(0, 0, kSize, kSize, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, stencil.data());
+        EXPECT_EQ(std::count(stencil.begin(), stencil.end(), 0), kSize * kSize);
     }
     // Most volumes cover much less than the window.
     EXPECT_GE(small_boxes, 3);
