@@ -118,7 +118,8 @@ void build_volume(const std::vector<ExpandedVertex>& tri, const std::vector<std:
 // volumes of the current pass can have marked in the stencil buffer, so
 // leaving the pass darkens only there.
 struct MarkedArea {
-    bool whole = false; // some extent is unknown: the whole viewport
+    bool whole = false;         // some extent is unknown: the whole viewport
+    bool other_drawing = false; // something besides volumes was drawn in the pass
     int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
 };
 MarkedArea g_marked;
@@ -291,10 +292,18 @@ bool light_in_object_space(const float object[16], float light[4]) {
     return true;
 }
 
+// The highest reference the program gives the alpha test (the 2D state's).
+constexpr float kHighestAlphaReference = 0.15f;
+
 // Volumes draw untextured and unlit, with culling on and clockwise front
 // faces, the winding their quads and caps are emitted in. The caller's
 // enables and winding come back afterwards from the attribute stack, which
 // reads nothing back from the GL.
+//
+// Their fragments carry the alpha the model is drawn with; above every
+// reference the alpha test passes them all, so it is turned off: left on,
+// it makes the rasteriser shade each fragment before testing depth and
+// stencil. (After other drawing in the pass the current colour is not known.)
 class VolumeState {
   public:
     VolumeState()
@@ -303,6 +312,8 @@ class VolumeState {
         glPushAttrib(GL_ENABLE_BIT | GL_POLYGON_BIT);
         r_.BindSlotTextures(-1, -1, 0);
         glDisable(GL_LIGHTING);
+        if (r_.current_alpha > kHighestAlphaReference && !g_marked.other_drawing)
+            glDisable(GL_ALPHA_TEST);
         glEnable(GL_CULL_FACE);
         glFrontFace(GL_CW);
         glStencilFunc(GL_ALWAYS, 0, ~0u);
@@ -322,6 +333,7 @@ class VolumeState {
 
 void MarkWholeShadowViewport() {
     g_marked.whole = true;
+    g_marked.other_drawing = true;
 }
 
 bool ShadowMarkedArea(int box[4]) {
