@@ -1,5 +1,6 @@
 // draw2d.cpp: immediate-mode 2D drawing: sprites, lines, rectangles and
 // vertex-coloured polygons. A 2D point (x, y) is drawn at GL (x, -y).
+#include "graphics/clear_regions.h"
 #include "graphics/gl_ext.h"
 #include "graphics/graphics.h"
 #include "graphics/graphics_local.h"
@@ -24,6 +25,48 @@ void textured_quad(float x, float y, float w, float h, float u, float v) {
     glTexCoord2f(0, v);
     glVertex2f(x, -y);
     glEnd();
+}
+
+// The parts of the viewport a quad of `slot` at whole pixels (x, y, w, h)
+// must still touch: the visible quad without the pixels that sample only
+// the slot's clear regions. False when nothing can be left out.
+bool parts_to_draw(const ZiriZUDoriravu& r, int slot, float x, float y, float w, float h,
+                   std::vector<ClearRect>& parts) {
+    const std::vector<ClearRect>& clear = slot_clear_regions(slot);
+    constexpr float kLimit = 1 << 20; // keeps every edge an int
+    if (clear.empty() || !r.matrices_2d || !(w > 0 && h > 0)) return false;
+    if (!(std::fabs(x) < kLimit && std::fabs(y) < kLimit && w < kLimit && h < kLimit)) return false;
+    const ClearRect quad{static_cast<int>(x), static_cast<int>(y), static_cast<int>(x + w),
+                         static_cast<int>(y + h)};
+    const ClearRect visible{std::max(quad.left, 0), std::max(quad.top, 0),
+                            std::min(quad.right, static_cast<int>(r.viewport_width)),
+                            std::min(quad.bottom, static_cast<int>(r.viewport_height))};
+    const SpriteSlot& s = r.slots[slot];
+    std::vector<ClearRect> skipped;
+    for (const ClearRect& c : clear)
+        skipped.push_back(skipped_pixels(c, s.image_width, s.image_height, quad));
+    parts = subtract_rects(visible, skipped);
+    return true;
+}
+
+// Draws the slot's quad; where the slot has clear regions, the same quad is
+// drawn once per part through a scissor box instead, so every pixel drawn
+// samples exactly as in one draw and the fully transparent pixels, which
+// the alpha test would discard, are never filled at all.
+void slot_quad(const ZiriZUDoriravu& r, int slot, float x, float y, float w, float h, float u,
+               float v) {
+    std::vector<ClearRect> parts;
+    if (!parts_to_draw(r, slot, x, y, w, h, parts)) {
+        textured_quad(x, y, w, h, u, v);
+        return;
+    }
+    glEnable(GL_SCISSOR_TEST);
+    for (const ClearRect& p : parts) {
+        glScissor(r.viewport_x + p.left, r.height - r.viewport_y - p.bottom, p.right - p.left,
+                  p.bottom - p.top);
+        textured_quad(x, y, w, h, u, v);
+    }
+    glDisable(GL_SCISSOR_TEST);
 }
 
 // Sets up flat-coloured, untextured drawing for lines and rectangles, with
@@ -64,16 +107,17 @@ void ZiriZUDoriravu::DrawSprite(int slot, float x, float y) {
     const SpriteSlot& s = slots[slot];
     BindSlotTextures(slot, -1, 0);
     float w = static_cast<float>(s.image_width), h = static_cast<float>(s.image_height);
-    textured_quad(std::ceil(x), std::ceil(y), w, h, w / s.texture_width, h / s.texture_height);
+    slot_quad(*this, slot, std::ceil(x), std::ceil(y), w, h, w / s.texture_width,
+              h / s.texture_height);
 }
 
 void ZiriZUDoriravu::StretchSprite(int slot, float x, float y, float w, float h) {
     if (!slot_loaded(*this, slot)) return;
     const SpriteSlot& s = slots[slot];
     BindSlotTextures(slot, -1, 0);
-    textured_quad(std::ceil(x), std::ceil(y), std::ceil(w), std::ceil(h),
-                  static_cast<float>(s.image_width) / s.texture_width,
-                  static_cast<float>(s.image_height) / s.texture_height);
+    slot_quad(*this, slot, std::ceil(x), std::ceil(y), std::ceil(w), std::ceil(h),
+              static_cast<float>(s.image_width) / s.texture_width,
+              static_cast<float>(s.image_height) / s.texture_height);
 }
 
 void ZiriZUDoriravu::DrawLine(int x1, int y1, int x2, int y2, std::uint32_t colour) {

@@ -92,6 +92,9 @@ class ZiriZUDoriravu {
     std::int32_t colour_depth = 0;
     std::uint8_t full_screen = 0;
     std::int32_t viewport_x = 0, viewport_y = 0, viewport_width = 0, viewport_height = 0;
+    // 1 while the matrices SetViewport2D loads (one unit per viewport pixel)
+    // are in place; the 3D layer clears it whenever it loads its own.
+    std::uint8_t matrices_2d = 0;
     std::uint8_t ready = 0;
     double next_frame_time = 0; // ms
     double frame_interval = 0;  // ms

@@ -180,6 +180,7 @@ void ZiriZUDoriravu::SetViewport2D(int x, int y, int w, int h) {
     glOrtho(0, w, -h, 0, -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+    matrices_2d = 1;
     graphics_default_2d_state();
 }
 

@@ -1,6 +1,7 @@
 // textures.cpp: sprite slots: loading images into power-of-two textures
 // (with colour bleeding and an optional mipmap chain), grabbing the screen
 // into a slot, releasing slots.
+#include "graphics/clear_regions.h"
 #include "graphics/gl_ext.h"
 #include "graphics/graphics.h"
 #include "graphics/graphics_local.h"
@@ -99,6 +100,17 @@ void delete_texture(std::uint32_t& name) {
     name = 0;
 }
 
+// Pictures large enough to be worth it (a full-screen frame, a logo) have
+// their big fully transparent rectangles noted, so stretching them draws
+// only the rest. Smaller clear patches are not worth the extra draws.
+void record_clear_regions(int slot, const DecodedImage& image) {
+    constexpr int kMinPixels = 64 * 64, kMaxRegions = 4;
+    const int area = image.width * image.height;
+    if (area < kMinPixels) return;
+    set_slot_clear_regions(slot,
+                           find_clear_regions(image, kMaxRegions, std::max(kMinPixels, area / 16)));
+}
+
 } // namespace
 
 bool ZiriZUDoriravu::MakeTexture(const DecodedImage& image, int x, int y, int w, int h,
@@ -147,6 +159,7 @@ void ZiriZUDoriravu::ReleaseSlot(int slot) {
     }
     s.texture_width = -1;
     s.texture_height = -1;
+    set_slot_clear_regions(slot, {});
 }
 
 bool ZiriZUDoriravu::LoadSprite(const RtString& file, int slot, std::uint32_t key) {
@@ -165,6 +178,7 @@ bool ZiriZUDoriravu::LoadSprite(const RtString& file, int slot, std::uint32_t ke
     s.texture_height = graphics_pow2_at_least(image.height, 2);
     s.image_width = image.width;
     s.image_height = image.height;
+    if (!font) record_clear_regions(slot, image);
     return true;
 }
 
@@ -192,6 +206,7 @@ void ZiriZUDoriravu::GrabSprite(int slot, int x, int y, int w, int h) {
     s.texture_height = th;
     s.image_width = w;
     s.image_height = h;
+    set_slot_clear_regions(slot, {}); // nothing is known of the screen's pixels
 }
 
 void ZiriZUDoriravu::ReleaseAllTextures() {

@@ -12,15 +12,34 @@ namespace {
 constexpr double kDegree = M_PI / 180.0;
 constexpr double kWidestCone = 1.553343; // 89 degrees in radians
 
+// The matrices glFrustum and glOrtho multiply in, for a box symmetric about
+// the view axis (half width w, half height h).
+void frustum_matrix(double w, double h, double n, double f, float m[16]) {
+    mat4::identity(m);
+    m[0] = float(n / w), m[5] = float(n / h);
+    m[10] = float(-(f + n) / (f - n)), m[11] = -1;
+    m[14] = float(-2 * f * n / (f - n)), m[15] = 0;
+}
+
+void ortho_matrix(double w, double h, double n, double f, float m[16]) {
+    mat4::identity(m);
+    m[0] = float(1 / w), m[5] = float(1 / h);
+    m[10] = float(-2 / (f - n)), m[14] = float(-(f + n) / (f - n));
+}
+
 void set_projection(double near_plane, double far_plane, double fov, double aspect) {
+    renderer().matrices_2d = 0;
+    float* kept = scene3d().projection_matrix;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     if (fov > 0) {
         const double h = std::tan(fov / 2 * kDegree) * near_plane;
         glFrustum(-h * aspect, h * aspect, -h, h, near_plane, far_plane);
+        frustum_matrix(h * aspect, h, near_plane, far_plane, kept);
     } else {
         const double h = std::tan(-fov / 2 * kDegree) * near_plane * 100;
         glOrtho(-h * aspect, h * aspect, -h, h, near_plane, far_plane);
+        ortho_matrix(h * aspect, h, near_plane, far_plane, kept);
     }
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -109,6 +128,7 @@ void SetCamera(double ex, double ey, double ez, double tx, double ty, double tz)
     // it back from GL (a read-back waits for the pipeline).
     std::memcpy(scene.camera_matrix, look, sizeof look);
     mat4::translate(scene.camera_matrix, -eye[0], -eye[1], -eye[2]);
+    renderer().matrices_2d = 0;
     glMatrixMode(GL_MODELVIEW);
     glLoadMatrixf(scene.camera_matrix);
     for (int k = 0; k < 3; ++k)

@@ -5,13 +5,12 @@
 #include "graphics/gl_ext.h"
 #include "scene3d/mat4.h"
 #include "scene3d/scene3d.h"
+#include "scene3d/shadow.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
-
-void DrawShadowVolume(MeshObject& mesh, const MeshFrame& frame); // shadow.cpp
 
 namespace {
 
@@ -155,6 +154,7 @@ bool mesh_in_view(const MeshFrame& frame) {
 void load_model_matrix() {
     float object[16];
     ObjectTransform(object);
+    renderer().matrices_2d = 0;
     glMatrixMode(GL_MODELVIEW);
     glLoadMatrixf(scene3d().camera_matrix);
     glMultMatrixf(object);
@@ -186,6 +186,8 @@ void draw_mesh(const ModelSlot& slot, MeshObject& mesh, int a, int b, float t) {
         DrawShadowVolume(mesh, mesh.frames[std::size_t(b)]);
         return;
     }
+    // A model drawn whole while the pass is on marks the stencil too.
+    if (scene.shadow_pass) MarkWholeShadowViewport();
     load_model_matrix();
     if (slot.scene_list) bind_mesh_textures(slot, mesh);
     draw_triangles(mesh, a, b, t);

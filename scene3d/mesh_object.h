@@ -83,6 +83,7 @@ class MeshObject {
         std::int32_t frame = -1;
         float light[3] = {0, 0, 0};
         std::uint32_t sides = 0, near_cap = 0, far_cap = 0; // vertex counts
+        float low[3] = {0, 0, 0}, high[3] = {0, 0, 0};      // the frame's bounding box
     } shadow_volume;
 
     // Drops every frame and all GL data.

@@ -55,6 +55,9 @@ class Dedazoza3Z {
     float target[3] = {0, 0, -1};
     float up[3] = {0, 1, 0};
     float camera_matrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    // The projection Make3D loaded, kept so the shadow pass can tell where on
+    // the screen its volumes fall without reading it back from GL.
+    float projection_matrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     int pushed = 0; // depth of the object transform stack
     TransformLevel levels[kTransformLevels];
     std::int8_t culling = 0;

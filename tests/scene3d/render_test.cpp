@@ -1,10 +1,12 @@
 // render_test.cpp: the renderer seen through real drawing: models are drawn
 // into an offscreen GL context and pixels are read back.
 #include "graphics/gl_ext.h"
+#include "scene3d/shadow.h"
 #include "scene_test_util.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -421,6 +423,67 @@ TEST_F(StencilShadow, ShadowFallsWhateverTheFrontWinding) {
         EXPECT_NEAR(shadowed.r, 0xC0 / 2, 2);
         EXPECT_EQ(lit.r, 0xC0);
     }
+}
+
+// Leaving the pass darkens only a rectangle around the volumes: every pixel
+// they marked in the stencil lies inside it, from far and near lights, from
+// volumes running past the eye and inside a viewport of half the window.
+TEST_F(StencilShadow, DarkenedAreaHoldsEveryMarkedPixel) {
+    struct Case {
+        const char* what;
+        int viewport_top, viewport_height; // 0 height: the whole window
+        float eye[3], light[3];
+    };
+    const Case cases[] = {
+        {"light far above", 0, 0, {0, 10, 0.01f}, {0, 1000, 1000}},
+        {"light near the box", 0, 0, {0, 10, 0.01f}, {0.5f, 2.5f, 0.5f}},
+        {"seen from the side", 0, 0, {8, 3, 6}, {-3, 6, 2}},
+        {"volume through the near plane", 0, 0, {0.3f, 2.5f, 9}, {0, 3, -6}},
+        {"lower half of the window", 32, 32, {6, 6, 6}, {4, 1000, -900}},
+    };
+    const float floor_lo[3] = {-5, -1, -5}, floor_hi[3] = {5, 0, 5};
+    const float box_lo[3] = {-0.5f, 1, -0.5f}, box_hi[3] = {0.5f, 2, 0.5f};
+    build_box(67, floor_lo, floor_hi, kGrey);
+    build_box(68, box_lo, box_hi, kRed);
+    // Until a pass has left this context's stencil clear, the whole viewport
+    // is darkened.
+    SetLight(-3, 0, 0, 1000, 0, 0, -1, 0, 360);
+    End3D();
+    int small_boxes = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        if (c.viewport_height > 0) {
+            renderer().SetViewport2D(0, c.viewport_top, kSize, c.viewport_height);
+            Make3D(1, 100, 45);
+        }
+        SetCamera(c.eye[0], c.eye[1], c.eye[2], 0, 0, 0);
+        SetCulling(1);
+        DrawModel(67, 0);
+        SetLight(-3, 0, c.light[0], c.light[1], c.light[2], 0, -1, 0, 360);
+        DrawModel(68, 0);
+        int box[4];
+        ASSERT_TRUE(ShadowMarkedArea(box));
+        std::vector<std::uint8_t> stencil(kSize * kSize);
+        glReadPixels(0, 0, kSize, kSize, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, stencil.data());
+        int marked = 0, outside = 0;
+        for (int y = 0; y < kSize; ++y)
+            for (int x = 0; x < kSize; ++x) {
+                if (stencil[std::size_t(y * kSize + x)] == 0) continue;
+                ++marked;
+                outside += x < box[0] || x >= box[0] + box[2] || y < box[1] || y >= box[1] + box[3];
+            }
+        EXPECT_GT(marked, 0);
+        small_boxes += box[2] * box[3] < kSize * kSize / 2;
+        EXPECT_EQ(outside, 0) << "box " << box[0] << "," << box[1] << " " << box[2] << "x"
+                              << box[3];
+        End3D();
+        // Darkening zeroed every marked pixel: the next pass starts clear.
+        glReadPixels(0, 0, kSize, kSize, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, stencil.data());
+        EXPECT_EQ(std::count(stencil.begin(), stencil.end(), 0), kSize * kSize);
+    }
+    // Most volumes cover much less than the window.
+    EXPECT_GE(small_boxes, 3);
 }
 
 TEST_F(StencilShadow, FrameStepLeavesAPendingPass) {
