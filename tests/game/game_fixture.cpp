@@ -34,6 +34,16 @@ const std::filesystem::path& level_dir() {
     return dir.path;
 }
 
+LevelInfo info_from(const std::string& text) {
+    static int dirs = 0;
+    const std::filesystem::path dir = level_dir() / ("info" + std::to_string(++dirs));
+    std::filesystem::create_directories(dir);
+    if (!text.empty()) std::ofstream(dir / "levels.ini", std::ios::binary) << text;
+    LevelInfo info;
+    info.load(RtString(dir.c_str()));
+    return info;
+}
+
 double next_level_number() {
     static double n = 100;
     return ++n;

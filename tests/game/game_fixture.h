@@ -42,6 +42,10 @@ inline void write_level(double number, const std::vector<std::string>& lines) {
 std::vector<std::string> level_lines(const std::vector<std::string>& picture,
                                      const std::string& extra_blocks = "");
 
+// The library information read from a level directory of its own that holds
+// only a levels.ini with this text (no file at all for an empty text).
+LevelInfo info_from(const std::string& text);
+
 // Picture rows from one text with the rows separated by '/'.
 std::vector<std::string> rows(const std::string& picture);
 

@@ -14,23 +14,7 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace game_test;
-
-// A level directory holding only an information file with this text.
-RtString info_dir(const std::string& text) {
-    static int dirs = 0;
-    const fs::path dir = fs::path(screen_test::temp_dir()) / ("info" + std::to_string(++dirs));
-    fs::create_directories(dir);
-    if (!text.empty()) std::ofstream(dir / "levels.ini", std::ios::binary) << text;
-    return RtString(dir.c_str());
-}
-
-LevelInfo info_from(const std::string& text) {
-    LevelInfo info;
-    info.load(info_dir(text));
-    return info;
-}
 
 // A board on a level of the given number whose moves are those of `keys`.
 BoardState board_after(double level, std::initializer_list<int> keys) {

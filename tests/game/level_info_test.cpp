@@ -1,32 +1,14 @@
 // level_info_test.cpp: the level library's names and fewest moves, as the
 // level tool writes them and the game reads them back.
-#include "screen_test_support.h"
+#include "game_fixture.h"
 
 #include "game/rules/board.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
 namespace {
 
-namespace fs = std::filesystem;
-
-// A level directory holding only an information file with this text.
-RtString info_dir(const std::string& text) {
-    static int dirs = 0;
-    const fs::path dir = fs::path(screen_test::temp_dir()) / ("levelinfo" + std::to_string(++dirs));
-    fs::create_directories(dir);
-    if (!text.empty()) std::ofstream(dir / "levels.ini", std::ios::binary) << text;
-    return RtString(dir.c_str());
-}
-
-LevelInfo info_from(const std::string& text) {
-    LevelInfo info;
-    info.load(info_dir(text));
-    return info;
-}
+using game_test::info_from;
 
 TEST(LevelInfoFile, WhatTheLevelToolWritesTheGameReads) {
     const std::vector<LevelInfoEntry> written = {
