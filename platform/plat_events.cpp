@@ -55,6 +55,7 @@ bool plat_start() {
     }
     init_subsystem(SDL_INIT_VIDEO, "video");
     init_subsystem(SDL_INIT_JOYSTICK, "joysticks");
+    init_subsystem(SDL_INIT_GAMECONTROLLER, "game controllers");
     init_subsystem(SDL_INIT_AUDIO, "audio");
     SDL_DisableScreenSaver();
     g_started = true;
