@@ -42,6 +42,7 @@ exceptions=(
   "tests/whole support/exit_guard.h"     # the whole-program runs have a test entry of their own
   "tests/input support/virtual_pad.h"    # pads plugged in through SDL's virtual game controllers
   "tests/game support/virtual_pad.h"
+  "tests/whole support/virtual_pad.h"
   "fuzz *"                               # the fuzz programs drive each parser directly
   "bench/solver tools/solver_picture.h"  # rooms drawn with the solver tests' pictures
   "bench/pathfinding pathfinding/reference_search.h"
