@@ -10,6 +10,9 @@
 #include "input/input.h"
 #include "input/scancodes.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 // The menu's direction numbers (see MenuState::held_direction).
@@ -80,5 +83,17 @@ RtString key_line_text(const RtString& page, double line) {
     const RtString key = BindingLabel(ini_get(page, number + "value"));
     const RtString pad = ini_get(page, number + "pad");
     if (pad == "NO_DATA") return key;
-    return key + " / " + BindingLabel(pad);
+    // Both labels must leave the line's name readable: the box is three
+    // quarters of the screen wide, and the name and the brackets need their
+    // columns and a gap.
+    double w = 0, h = 0, cw = 0, ch = 0;
+    GetScreenSize(&w, &h);
+    GetFontSize(&cw, &ch);
+    const RtString spaced = key + " / " + BindingLabel(pad);
+    if (cw <= 0) return spaced; // no font: nothing is drawn
+    const int columns = static_cast<int>(std::trunc(0.75 * w) / cw);
+    const int room = columns - static_cast<int>(ini_get(page, number + "name").length()) - 5;
+    if (static_cast<int>(spaced.length()) <= room) return spaced;
+    const RtString tight = key + "/" + BindingLabel(pad);
+    return rt_mid(tight, 0, std::max(room, static_cast<int>(key.length())));
 }

@@ -109,7 +109,8 @@ double menu_pad_direction(double* held_direction);
 // Escape does.
 bool pad_asks_for_menu();
 // The bracket text of line `line` (from 1) of a keys page: its key, and its
-// pad binding after a "/" when the line has one.
+// pad binding after a "/" when the line has one, as much of it as leaves the
+// line's name readable in the menu box.
 RtString key_line_text(const RtString& page, double line);
 
 // ---------------------------------------------------------------- progress and level choice

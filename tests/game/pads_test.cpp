@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <functional>
 #include <optional>
@@ -36,7 +37,9 @@ constexpr const char* kMenu = "[root]\n"
                               "8name=Quit\n8type=button\n8value=-1\n"
                               "[keys]\n"
                               "1name=Up\n1type=key\n1value=K200\n1pad=P0-11\n"
-                              "2name=Fire\n2type=key\n2value=K57\n";
+                              "2name=Fire\n2type=key\n2value=K57\n"
+                              "3name=A long line name\n3type=key\n3value=K57\n"
+                              "3pad=P1-14\n";
 
 class PadMenu : public ::testing::Test {
   protected:
@@ -157,6 +160,22 @@ TEST_F(PadMenu, RedefiningTakesPadButtonsTriggersAndSticksBesideTheKey) {
         EXPECT_EQ(get((n + "pad").c_str()), c.pad);
         EXPECT_EQ(display(c.line), c.shown);
     }
+}
+
+// A key and a pad control too long to fit beside a long name are cut, so
+// the name stays readable: at least a gap between name and bracket.
+TEST_F(PadMenu, LongLabelsLeaveTheLineNameReadable) {
+    LoadFont("", 0);
+    tap(kDpadDown);
+    tap(kA);
+    ASSERT_EQ(menu_state().page.str(), "keys");
+    double w = 0, h = 0, cw = 0, ch = 0;
+    GetScreenSize(&w, &h);
+    GetFontSize(&cw, &ch);
+    const int columns = static_cast<int>(std::trunc(0.75 * w) / cw);
+    const std::string name = "A long line name";
+    EXPECT_LE(name.size() + display(2).size() + 5, static_cast<size_t>(columns)) << display(2);
+    EXPECT_EQ(display(2).rfind("SPACE/Pad", 0), 0u) << display(2);
 }
 
 PlayerControls controls(const char* pad) {
