@@ -236,12 +236,12 @@ void plat_video_desktop_mode(int* width, int* height, int* bits_per_pixel) {
 
 bool plat_video_fullscreen() {
     if (!g_window) return false;
-    if (offscreen_driver()) {
-        // A buffer of the desktop's size for the full-screen window.
-        int w = 0, h = 0, bits = 0;
-        plat_video_desktop_mode(&w, &h, &bits);
-        if (w > 0 && h > 0) resize_window(w, h);
-    }
+    // The window covers the display before it asks to be full screen: without
+    // a window manager (a bare X server) nothing else would resize it, and
+    // the offscreen driver needs a buffer of that size.
+    SDL_Rect bounds{};
+    if (SDL_GetDisplayBounds(window_display(), &bounds) == 0 && bounds.w > 0 && bounds.h > 0)
+        resize_window(bounds.w, bounds.h);
     return SDL_SetWindowFullscreen(g_window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
 }
 
