@@ -207,6 +207,15 @@ void set_play_frame_observer(PlayFrameObserver observer);
 const RtString& game_settings_file();
 // The game's main program: settings, screen mode, assets, title/play loop.
 [[noreturn]] void game_main();
+// The Screen option ("options" "2value") at start-up: picture size, window
+// or full screen, then the window size the player last gave ("window"
+// "width" and "height", 0 for none).
+void apply_screen_choice();
+// After apply_screen_choice: applies the Screen option again when it has
+// changed since (the title screen asks every frame, so a choice in the menu
+// takes effect at once); a new choice drops the player's window size. True
+// when it applied one.
+bool follow_screen_choice();
 // Every model, texture and sound of the game into its slot (a file that
 // fails leaves its slot empty).
 void load_game_assets();

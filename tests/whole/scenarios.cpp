@@ -15,6 +15,11 @@
 #include <memory>
 
 namespace whole {
+
+// window_scenarios.cpp
+Script full_screen_keys_and_resize();
+Script wide_window();
+
 namespace {
 
 // A new key for the "Right" line of player 1: J (scan code 36), unbound by default.
@@ -380,6 +385,8 @@ using ScriptMaker = Script (*)();
 const std::map<std::string, ScriptMaker>& scenarios() {
     static const std::map<std::string, ScriptMaker> table = {
         {"one-player-five-levels", one_player_five_levels},
+        {"full-screen-keys-and-resize", full_screen_keys_and_resize},
+        {"wide-window", wide_window},
         {"redefine-right-key", redefine_right_key},
         {"play-with-new-key", play_with_new_key},
         {"two-boards", two_boards},
