@@ -38,6 +38,8 @@ bool plat_video_fullscreen(int width, int height, int bits_per_pixel);
 void plat_video_windowed(int width, int height);
 void plat_video_raise();
 void plat_video_hide_cursor();
+// Shows or hides the pointer over the window (window and full screen alike).
+void plat_video_show_cursor(bool shown);
 void plat_video_disable_screensaver();
 void plat_video_beep();
 
