@@ -60,15 +60,17 @@ bool hit(const BoardState& board, const SceneView& view, double x, double y, dou
     return true;
 }
 
-// A cell's square on the floor, inset by `inset` of a cell on each side.
-void fill_cell(const SceneView& view, BoardCell at, double inset, double colour, double alpha) {
+// A cell's square on the floor, inset by `inset` of a cell on each side,
+// drawn in the alpha mode given (0 opaque, above 0 added to the picture).
+void fill_cell(const SceneView& view, BoardCell at, double inset, double colour, double mode) {
     const double x0 = at.x + inset, x1 = at.x + 1 - inset;
     const double z0 = at.y + inset, z1 = at.y + 1 - inset;
-    const double corners[4][2] = {{x0, z0}, {x1, z0}, {x1, z1}, {x0, z1}};
+    // Counter-clockwise as the 2D layer sees it: it culls the other side.
+    const double corners[4][2] = {{x0, z0}, {x0, z1}, {x1, z1}, {x1, z0}};
     double sx[4], sy[4];
     for (int k = 0; k < 4; ++k)
         if (!SceneToScreen(view, corners[k][0], kFloorTop, corners[k][1], &sx[k], &sy[k])) return;
-    SetAlphaMode(-alpha);
+    SetAlphaMode(mode);
     PolyBegin(-1);
     // The 2D layer counts from the board frame's corner.
     for (int k = 0; k < 4; ++k)
@@ -195,9 +197,13 @@ void PlayPointer::draw_marks(const BoardState& board, int index) {
     const SceneView& view = views().view[index & 1];
     const std::vector<BoardCell> way = BoardWalk::way_to(board, at.x, at.y);
     const bool character = character_drawn_at(board, at.x, at.y);
+    // The way as yellow dots, the cell lit up; a cell without a way gets a red dot.
     for (const BoardCell& c : way)
-        fill_cell(view, c, 0.3, kWayColour, 0.6);
-    fill_cell(view, at, 0.05, way.empty() && !character ? kNoWayColour : kTargetColour, 0.35);
+        fill_cell(view, c, 0.35, kWayColour, 0);
+    if (way.empty() && !character)
+        fill_cell(view, at, 0.3, kNoWayColour, 0);
+    else
+        fill_cell(view, at, 0.05, kTargetColour, 0.4);
 }
 
 void PlayPointer::draw_message(int index) {
