@@ -5,6 +5,7 @@
 
 #include "support/exit_guard.h"
 
+#include "game/screens/screens.h"
 #include "platform/plat_files.h"
 
 #include <gtest/gtest.h>

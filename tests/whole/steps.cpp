@@ -265,24 +265,6 @@ std::string level_name(int level) {
     return name == "NO_DATA" ? std::string() : name;
 }
 
-Step point_at_cell(int board, std::function<BoardCell(const FrameView&)> at) {
-    return [board, at](const FrameView& v) {
-        double x = 0, y = 0;
-        if (!board_cell_on_screen(board, at(v), &x, &y)) fail("the board was not drawn");
-        pointer_to(x, y);
-        return Progress::kDoneNextFrame;
-    };
-}
-
-Step click() {
-    auto pressed = std::make_shared<bool>(false);
-    return [pressed](const FrameView&) {
-        pointer_button(0, !*pressed);
-        *pressed = !*pressed;
-        return *pressed ? Progress::kWait : Progress::kDoneNextFrame;
-    };
-}
-
 Script boards_at_rest(int boards) {
     Script s;
     s.then(std::to_string(boards) + " board(s) at rest", until([boards](const FrameView& v) {

@@ -5,7 +5,6 @@
 
 #include "tests/whole/driver.h"
 
-#include "game/screens/screens.h"
 #include "input/scancodes.h"
 
 #include <string>
@@ -77,9 +76,5 @@ Script play_level(int boards, int board, int level, const std::string& moves,
                   const std::string& iris_shot = "");
 // Waits until every board is on screen and at rest (iris open).
 Script boards_at_rest(int boards);
-// Puts the pointer over the centre of a cell of board `board` as the last
-// play frame drew it, then clicks the left button there.
-Step point_at_cell(int board, std::function<BoardCell(const FrameView&)> at);
-Step click();
 
 } // namespace whole
