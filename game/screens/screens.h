@@ -101,6 +101,18 @@ struct MenuState {
 };
 MenuState& menu_state();
 
+// The menu's direction from any game pad this frame (numbered as
+// MenuState::held_direction; 0 none). A direction held long enough to
+// repeat clears *held_direction, so the menu acts on it again.
+double menu_pad_direction(double* held_direction);
+// True while any pad's Start is down: in play it asks for the menu as
+// Escape does.
+bool pad_asks_for_menu();
+// The bracket text of line `line` (from 1) of a keys page: its key, and its
+// pad binding after a "/" when the line has one, as much of it as leaves the
+// line's name readable in the menu box.
+RtString key_line_text(const RtString& page, double line);
+
 // ---------------------------------------------------------------- progress and level choice
 
 // The furthest level each board has reached (board 0 and board 1), kept in
