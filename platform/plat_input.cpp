@@ -449,6 +449,16 @@ void plat_mouse_set_position(int x, int y) {
     mouse().y = y;
 }
 
+void plat_mouse_set_button(int button, bool down) {
+    if (button < 0 || button > 2) return;
+    mouse().buttons[button] = down;
+    if (down) mouse().pressed[button] = true;
+}
+
+void plat_mouse_add_wheel(int clicks) {
+    mouse().wheel += clicks;
+}
+
 bool plat_mouse_capture(bool captured) {
     return SDL_SetRelativeMouseMode(captured ? SDL_TRUE : SDL_FALSE) == 0;
 }

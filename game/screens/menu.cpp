@@ -216,6 +216,7 @@ double MenuOpen(const RtString& settings_file) {
     m.held_direction = 0;
     m.escape_taken = 0;
     TakeInputSnapshot(reference_snapshot());
+    menu_pointer_open();
     refresh_level_choices();
     return 0;
 }
@@ -223,10 +224,12 @@ double MenuOpen(const RtString& settings_file) {
 double MenuFrame() {
     MenuState& m = menu_state();
     if (m.escape_taken != 0 && KeyDown(kKeyEscape) == 0) m.escape_taken = 0;
+    MenuPage p = load_page(m.page);
+    const int pointed = menu_pointer_direction(m, p.count);
     int direction = read_direction();
     if (direction == kNone) direction = static_cast<int>(menu_pad_direction(&m.held_direction));
+    if (direction == kNone) direction = pointed;
     if (m.held_direction != kNone && direction != m.held_direction) m.held_direction = kNone;
-    MenuPage p = load_page(m.page);
     if (m.slide == 0) {
         if (m.capture != 0) {
             capture_step(m);

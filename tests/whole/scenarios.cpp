@@ -6,6 +6,7 @@
 #include "support/exit_guard.h"
 #include "support/virtual_pad.h"
 
+#include "game/screens/screens.h"
 #include "input/input.h"
 #include "platform/plat_files.h"
 
@@ -17,6 +18,11 @@
 #include <memory>
 
 namespace whole {
+
+// window_scenarios.cpp
+Script full_screen_keys_and_resize();
+Script wide_window();
+
 namespace {
 
 // A new key for the "Right" line of player 1: J (scan code 36), unbound by default.
@@ -378,6 +384,70 @@ Script hints_finish_level_one() {
     return s;
 }
 
+// Walks every character of level 1 out through the exit by clicking on the
+// exit alone; each walk takes the shortest way and counts its steps.
+Step click_exit_until_done() {
+    struct State {
+        int phase = 0; // 0 point, 1 and 2 the click, 3 wait for the walk
+        double characters = 0;
+        double moves = 0;
+        bool shot = false;
+        int hold = 0;
+    };
+    auto st = std::make_shared<State>();
+    return [st](const FrameView& v) {
+        if (!v.play || v.boards.size() != 1) fail("one board expected");
+        const BoardView& b = v.boards[0];
+        if (b.level == 2) return Progress::kDone;
+        const BoardCell exit{cell(b.exit_x), cell(b.exit_y)};
+        if (st->phase == 0 && b.fade == 0 && !b.moving) {
+            double x = 0, y = 0;
+            if (!board_cell_on_screen(0, exit, &x, &y)) fail("the board was not drawn");
+            pointer_to(x, y);
+            st->phase = 1;
+        } else if (st->phase == 1) {
+            // The first time, the frame after next is photographed before the click.
+            if (!st->shot) {
+                screenshot("mouse-way");
+                st->shot = true;
+                st->hold = 2;
+            }
+            if (st->hold > 0) {
+                st->hold -= 1;
+                return Progress::kWait;
+            }
+            pointer_button(0, true);
+            st->characters = static_cast<double>(b.xs.size());
+            st->moves = b.moves;
+            st->phase = 2;
+        } else if (st->phase == 2) {
+            pointer_button(0, false);
+            if (!b.moving) fail("the click on the exit set nobody walking");
+            st->phase = 3;
+        } else if (st->phase == 3 && (b.fade > 0 || b.xs.size() < st->characters)) {
+            if (b.moves <= st->moves + 1) fail("the walk out took no more than a step");
+            note("a character walked out in " + std::to_string(b.moves - st->moves) + " steps");
+            st->phase = b.fade > 0 ? 4 : 0;
+        }
+        return Progress::kWait;
+    };
+}
+
+Script mouse_walks_out() {
+    int cursor = 0;
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(boards_at_rest(1));
+    s.then(on_level(1));
+    s.then("level 1 walked out by clicks on the exit", click_exit_until_done(), 60000);
+    s.then(say("level 1 ended by the mouse alone"));
+    s.then(boards_at_rest(1));
+    s.then(escape_to_title());
+    s.then(quit_from_title());
+    return s;
+}
+
 // ---------------------------------------------------------------- a pad alone
 
 // The run's one pad, plugged in by the script and kept to the end.
@@ -466,6 +536,8 @@ using ScriptMaker = Script (*)();
 const std::map<std::string, ScriptMaker>& scenarios() {
     static const std::map<std::string, ScriptMaker> table = {
         {"one-player-five-levels", one_player_five_levels},
+        {"full-screen-keys-and-resize", full_screen_keys_and_resize},
+        {"wide-window", wide_window},
         {"redefine-right-key", redefine_right_key},
         {"play-with-new-key", play_with_new_key},
         {"two-boards", two_boards},
@@ -476,6 +548,7 @@ const std::map<std::string, ScriptMaker>& scenarios() {
         {"choose-level-one", choose_level_one},
         {"information", information},
         {"closing-screen", closing_screen},
+        {"mouse-walks-out", mouse_walks_out},
         {"pad-alone", pad_alone},
     };
     return table;
