@@ -91,6 +91,57 @@ PlatFileCheck open_guarded(const std::string& name, std::uint64_t limit, int* fd
     return check;
 }
 
+// The directory part of a name ("." for a bare name, "/" for the root).
+std::string parent_of(const std::string& name) {
+    const std::size_t slash = name.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? std::string("/") : name.substr(0, slash);
+}
+
+bool owned_by_us(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && info.st_uid == ::geteuid();
+}
+
+// Where a write to the name goes. A name that is no symbolic link is written
+// as it is. A link is followed only to a plain file of our own in a folder of
+// our own (players keep their settings in a folder of dotfiles), so that a
+// link planted by someone else, or one left dangling, never makes the game
+// overwrite or create a file elsewhere; ownership is asked rather than
+// access, which root always has, and root follows no link that sits in a
+// folder it does not own.
+bool write_target(const std::string& name, std::string* target, const char** why) {
+    *target = native(name);
+    struct stat link {};
+    if (::lstat(target->c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return true;
+    if (::geteuid() == 0 && !owned_by_us(parent_of(*target))) {
+        *why = "a link in a folder of another user";
+        return false;
+    }
+    char* real = ::realpath(target->c_str(), nullptr);
+    if (real == nullptr) {
+        *why = "a link to nothing";
+        return false;
+    }
+    const std::string resolved = real;
+    std::free(real);
+    struct stat info {};
+    if (::stat(resolved.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        *why = "a link to something that is not a plain file";
+        return false;
+    }
+    if (info.st_uid != ::geteuid()) {
+        *why = "a link to a file of another user";
+        return false;
+    }
+    if (!owned_by_us(parent_of(resolved))) {
+        *why = "a link into a folder of another user";
+        return false;
+    }
+    *target = resolved;
+    return true;
+}
+
 std::string read_small_file(const char* name) {
     std::string bytes;
     const int fd = ::open(name, O_RDONLY | O_CLOEXEC);
@@ -148,22 +199,21 @@ bool plat_read_file(const std::string& name, std::string* bytes) {
     return plat_read_file_checked(name, bytes) == PlatFileCheck::kOk;
 }
 
-bool plat_write_file_atomic(const std::string& name, const std::string& bytes) {
-    std::string target = native(name);
-    // A linked settings file stays linked: the file it points to is replaced.
-    struct stat link {};
-    if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        char* real = ::realpath(target.c_str(), nullptr);
-        if (real != nullptr) {
-            target = real;
-            std::free(real);
-        }
+bool plat_write_file_atomic(const std::string& name, const std::string& bytes, const char** why) {
+    std::string target;
+    const char* refusal = nullptr;
+    if (!write_target(name, &target, &refusal)) {
+        if (why != nullptr) *why = refusal;
+        return false;
     }
+    if (why != nullptr) *why = "the write failed";
     // The directory may take a new entry while the file itself is read-only
     // to us; the rename would replace it all the same.
     if (::faccessat(AT_FDCWD, target.c_str(), F_OK, AT_EACCESS) == 0 &&
-        ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        if (why != nullptr) *why = "the file is read-only";
         return false;
+    }
     std::string temp;
     const int fd = create_temporary_beside(target, &temp);
     if (fd < 0) return false;
@@ -207,8 +257,14 @@ bool plat_copy_file(const std::string& source, const std::string& destination) {
     }
     // Not blocking on a pipe planted as the destination either, and nothing
     // but a plain file is written into (or deleted again).
-    const std::string target = native(destination);
-    const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    std::string target;
+    const char* refusal = nullptr;
+    if (!write_target(destination, &target, &refusal)) {
+        ::close(in);
+        return false;
+    }
+    const int out =
+        ::open(target.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
     struct stat out_info {};
     if (out < 0 || ::fstat(out, &out_info) != 0 || !S_ISREG(out_info.st_mode) ||
         ::ftruncate(out, 0) != 0) {

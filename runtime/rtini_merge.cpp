@@ -6,22 +6,30 @@
 // line keeps the player's value when the player's page has a line of the
 // same name, so new lines appear where the shipped file puts them and a line
 // that moved (such as "Back" staying last) keeps the player's choice.
+//
+// Every lookup goes through a hash index, so the merge takes time in
+// proportion to the files' size: it runs at every start and every opening of
+// the settings, and a damaged copy may be large.
 #include "runtime/rtini.h"
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace {
 
 // Keys compare without ASCII case, as the store looks them up.
+std::string folded(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return out;
+}
+
 bool same_key(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] + 32) : a[i];
-        const char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] + 32) : b[i];
-        if (x != y) return false;
-    }
-    return true;
+    return a.size() == b.size() && folded(a) == folded(b);
 }
 
 // The number and the field of a line key ("12value" is 12 and "value");
@@ -36,78 +44,125 @@ bool split_line_key(std::string_view key, std::string_view* number, std::string_
     return true;
 }
 
-const IniEntry* find_entry(const IniSection& section, std::string_view key) {
-    for (std::size_t i = 0; i < section.entries.size(); ++i) {
-        const IniEntry& e = section.entries[i];
-        if (same_key(e.key.view(), key)) return &e;
-    }
-    return nullptr;
-}
+// One section as the store keeps it once written (one entry per key, later
+// writes of a key replacing or removing it), with its keys indexed.
+struct IndexedSection {
+    IniSection section;
+    std::unordered_map<std::string, std::size_t> keys; // folded key -> entry
 
-// How many lines before line `number` of the section have the same name: a
-// page may repeat a name, and the k-th line of a name matches the k-th.
-int occurrence(const IniSection& section, std::string_view number, const RtString& name) {
-    int seen = 0;
-    for (std::size_t i = 0; i < section.entries.size(); ++i) {
-        std::string_view n, field;
-        const IniEntry& e = section.entries[i];
-        if (!split_line_key(e.key.view(), &n, &field) || !same_key(field, "name")) continue;
-        if (n == number) return seen;
-        if (e.value.view() == name.view()) ++seen;
+    // The store's rules for a write, in constant time.
+    void put(const IniEntry& entry) {
+        auto& entries = section.entries;
+        const std::string key = folded(entry.key.view());
+        const auto found = keys.find(key);
+        if (found == keys.end()) {
+            keys.emplace(key, entries.size());
+            entries.append(entry);
+        } else if (!entry.value.empty()) {
+            entries[found->second].value = entry.value;
+        } else {
+            // The last entry moves into the gap, as the store removes.
+            const std::size_t gap = found->second;
+            keys.erase(found);
+            if (gap + 1 != entries.size())
+                keys[folded(entries[entries.size() - 1].key.view())] = gap;
+            entries.remove_at(gap);
+        }
     }
-    return seen;
-}
+    const IniEntry* find(std::string_view key) const {
+        const auto found = keys.find(folded(key));
+        return found == keys.end() ? nullptr : &section.entries[found->second];
+    }
+};
 
-// The number of the player's line of this name and occurrence, or empty.
-std::string player_line(const IniSection& player, const RtString& name, int wanted) {
-    for (std::size_t i = 0; i < player.entries.size(); ++i) {
-        std::string_view number, field;
-        const IniEntry& e = player.entries[i];
-        if (split_line_key(e.key.view(), &number, &field) && same_key(field, "name") &&
-            e.value.view() == name.view() && wanted-- == 0)
-            return std::string(number);
+// A whole file the same way, its sections indexed by name.
+struct IndexedStore {
+    std::vector<IndexedSection> sections;
+    std::unordered_map<std::string, std::size_t> names; // folded name -> section
+
+    explicit IndexedStore(const IniStore& store) {
+        for (std::size_t s = 0; s < store.section_count(); ++s) {
+            const IniSection& from = store.section(s);
+            // An entry without a key (a line "=x") cannot be put: an empty key
+            // would remove the whole section.
+            for (std::size_t e = 0; e < from.entries.size(); ++e)
+                if (!from.entries[e].key.empty()) section_named(from.name).put(from.entries[e]);
+        }
     }
-    return std::string();
-}
+    IndexedSection& section_named(const RtString& name) {
+        const auto [at, added] = names.emplace(folded(name.view()), sections.size());
+        if (added) {
+            sections.emplace_back();
+            sections.back().section.name = name;
+        }
+        return sections[at->second];
+    }
+    const IndexedSection* find(const RtString& name) const {
+        const auto found = names.find(folded(name.view()));
+        return found == names.end() ? nullptr : &sections[found->second];
+    }
+};
+
+// Where each line of a page stands among the lines of the same name: a page
+// may repeat a name, and the k-th line of a name matches the k-th.
+struct PageLines {
+    std::unordered_map<std::string, int> occurrence;                   // number -> k
+    std::unordered_map<std::string, std::vector<std::string>> numbers; // name -> numbers
+
+    explicit PageLines(const IniSection& page) {
+        for (std::size_t i = 0; i < page.entries.size(); ++i) {
+            std::string_view number, field;
+            const IniEntry& e = page.entries[i];
+            if (!split_line_key(e.key.view(), &number, &field) || !same_key(field, "name"))
+                continue;
+            auto& same_name = numbers[e.value.str()];
+            occurrence.emplace(std::string(number), static_cast<int>(same_name.size()));
+            same_name.emplace_back(number);
+        }
+    }
+};
+
+struct PageView {
+    const IndexedSection& section;
+    const PageLines& lines;
+};
 
 // One shipped entry with the player's value where the player has one.
-RtString merged_value(const IniSection& shipped, const IniSection& player, const IniEntry& entry) {
+RtString merged_value(const PageView& shipped, const PageView& player, const IniEntry& entry) {
     std::string_view number, field;
     if (!split_line_key(entry.key.view(), &number, &field)) {
-        const IniEntry* own = find_entry(player, entry.key.view());
+        const IniEntry* own = player.section.find(entry.key.view());
         return own != nullptr ? own->value : entry.value;
     }
     if (!same_key(field, "value")) return entry.value;
-    const IniEntry* name = find_entry(shipped, std::string(number) + "name");
+    const IniEntry* name = shipped.section.find(std::string(number) + "name");
     if (name == nullptr) return entry.value;
-    const std::string own_number =
-        player_line(player, name->value, occurrence(shipped, number, name->value));
-    const IniEntry* own = own_number.empty() ? nullptr : find_entry(player, own_number + "value");
+    const auto at = shipped.lines.occurrence.find(std::string(number));
+    const auto own_lines = player.lines.numbers.find(name->value.str());
+    if (at == shipped.lines.occurrence.end() || own_lines == player.lines.numbers.end() ||
+        at->second >= static_cast<int>(own_lines->second.size()))
+        return entry.value;
+    const IniEntry* own = player.section.find(own_lines->second[at->second] + "value");
     return own != nullptr ? own->value : entry.value;
 }
 
-// An entry without a key (a line "=x") cannot be put: an empty key would
-// remove the whole section.
-void merge_section(const IniSection& shipped, const IniSection& player, IniStore* out) {
-    for (std::size_t i = 0; i < shipped.entries.size(); ++i) {
-        const IniEntry& entry = shipped.entries[i];
-        if (!entry.key.empty())
-            out->put(shipped.name, entry.key, merged_value(shipped, player, entry));
-    }
+IniSection merge_section(const IndexedSection& shipped, const IndexedSection& player) {
+    const PageLines shipped_lines(shipped.section), player_lines(player.section);
+    const PageView shipped_view{shipped, shipped_lines}, player_view{player, player_lines};
+    IniSection out;
+    out.name = shipped.section.name;
+    const auto& entries = shipped.section.entries;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        out.entries.append(
+            IniEntry{entries[i].key, merged_value(shipped_view, player_view, entries[i])});
     // Keys of the player's own that are not lines stay as they are.
     std::string_view number, field;
-    for (std::size_t i = 0; i < player.entries.size(); ++i) {
-        const IniEntry& e = player.entries[i];
-        if (!e.key.empty() && !split_line_key(e.key.view(), &number, &field) &&
-            find_entry(shipped, e.key.view()) == nullptr)
-            out->put(shipped.name, e.key, e.value);
+    for (std::size_t i = 0; i < player.section.entries.size(); ++i) {
+        const IniEntry& e = player.section.entries[i];
+        if (!split_line_key(e.key.view(), &number, &field) && shipped.find(e.key.view()) == nullptr)
+            out.entries.append(e);
     }
-}
-
-void copy_section(const IniSection& section, IniStore* out) {
-    for (std::size_t i = 0; i < section.entries.size(); ++i)
-        if (!section.entries[i].key.empty())
-            out->put(section.name, section.entries[i].key, section.entries[i].value);
+    return out;
 }
 
 } // namespace
@@ -116,22 +171,13 @@ void ini_merge_shipped(const IniStore& shipped_file, const IniStore& player_file
                        IniStore* merged) {
     // Both as the store keeps them once written: one section per name, one
     // entry per key; merging the result again then changes nothing.
-    IniStore shipped, player;
-    for (std::size_t s = 0; s < shipped_file.section_count(); ++s)
-        copy_section(shipped_file.section(s), &shipped);
-    for (std::size_t s = 0; s < player_file.section_count(); ++s)
-        copy_section(player_file.section(s), &player);
+    const IndexedStore shipped(shipped_file), player(player_file);
     merged->clear();
-    for (std::size_t s = 0; s < shipped.section_count(); ++s) {
-        const IniSection& section = shipped.section(s);
-        const IniSection* own = player.find_section(section.name);
-        if (own != nullptr)
-            merge_section(section, *own, merged);
-        else
-            copy_section(section, merged);
+    for (const IndexedSection& section : shipped.sections) {
+        const IndexedSection* own = player.find(section.section.name);
+        merged->append_section(own != nullptr ? merge_section(section, *own) : section.section);
     }
     // Sections the shipped file does not have (a progress record, say) stay.
-    for (std::size_t s = 0; s < player.section_count(); ++s)
-        if (shipped.find_section(player.section(s).name) == nullptr)
-            copy_section(player.section(s), merged);
+    for (const IndexedSection& section : player.sections)
+        if (shipped.find(section.section.name) == nullptr) merged->append_section(section.section);
 }

@@ -62,8 +62,10 @@ void merge_shipped(const std::string& shipped, const std::string& copy) {
     ini_merge_shipped(ours, theirs, &merged);
     const std::string text = merged.text();
     if (text == theirs.text()) return;
-    if (!plat_write_file_atomic(copy, text)) {
-        rt_log(RtString("settings: cannot write ") + RtString::from_std(copy));
+    const char* why = nullptr;
+    if (!plat_write_file_atomic(copy, text, &why)) {
+        // The game still has the new lines: the store reads them in memory.
+        rt_log(RtString("settings: cannot write ") + RtString::from_std(copy) + ": " + why);
         return;
     }
     rt_log(RtString("settings: added the new lines of ") + RtString::from_std(shipped) + " to " +
@@ -79,7 +81,10 @@ std::string user_copy(const std::string& shipped) {
     std::error_code error;
     std::filesystem::create_directories(dir, error);
     const std::string copy = (dir / file_part(shipped)).string();
-    if (plat_file_readable(copy)) {
+    // Whatever is there is the player's and is never seeded over: a copy that
+    // cannot be read (too large, say) is left as it is, and the shipped lines
+    // are read in memory instead.
+    if (plat_check_file(copy) != PlatFileCheck::kMissing) {
         merge_shipped(shipped, copy);
         return copy;
     }
@@ -103,5 +108,6 @@ RtString rt_settings_file(const RtString& name) {
         return name;
     }
     rt_log(RtString("settings: kept in ") + RtString::from_std(copy));
+    ini_set_shipped(RtString::from_std(copy), RtString::from_std(shipped));
     return RtString::from_std(copy);
 }

@@ -197,6 +197,71 @@ TEST_F(SettingsPathTest, ChangesSurviveTheNextStartInAnInstalledCopy) {
     EXPECT_EQ(read_text(shipped()), kShipped);
 }
 
+// Whatever state the player's copy is in, the game plays with the shipped
+// pages and keys in memory for what the copy lacks, and the copy is left as
+// it is when it cannot be read or written.
+[[noreturn]] void open_as_player(const std::string& name, const fs::path& log_dir) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) std::_Exit(3);
+    setenv("TMPDIR", log_dir.c_str(), 1);
+    ini_open(rt_settings_file(RtString(name.c_str())));
+    ini_put("options", "3value", "1"); // kept in memory when it cannot be saved
+    ini_open(rt_settings_file(RtString(name.c_str())));
+    std::fprintf(stderr, "own=%s new=%s back=%s repeat=%s;\n",
+                 ini_get("keyconfig1", "1value").c_str(), ini_get("keyconfig2", "1value").c_str(),
+                 ini_get("keyconfig1", "10value").c_str(), ini_get("options", "3value").c_str());
+    std::_Exit(0);
+}
+
+TEST_F(SettingsPathTest, AnUnrepairableCopyStillPlaysWithTheShippedLines) {
+    struct CopyCase {
+        const char* label;
+        std::string text;
+        fs::perms mode;
+        const char* own; // the player's Up key as the game sees it
+        const char* logged;
+    };
+    const std::string cut = std::string(kOldCopy).substr(0, 105); // ends inside a line
+    const std::string large = kOldCopy + std::string(kIniMaxBytes, ';');
+    const CopyCase cases[] = {
+        {"cut short, read-only", cut, fs::perms::owner_read | fs::perms::others_read, "K17",
+         "settings: cannot write "},
+        {"too large", large, fs::perms::all, "K200", "file too large"},
+        {"unreadable", kOldCopy, fs::perms::none, "K200", "settings: cannot write "},
+    };
+    write_text(dir_ / "game" / "cropstack.ini", kNewShipped);
+    lock_game_dir();
+    fs::create_directories(user_copy().parent_path());
+    fs::permissions(user_copy().parent_path(), fs::perms::all);
+    for (const CopyCase& c : cases) {
+        fs::remove(user_copy());
+        fs::remove(dir_ / "log" / "ErrorLog.txt");
+        write_text(user_copy(), c.text);
+        // Root's own file: the player may not change its mode back.
+        if (geteuid() == 0) {
+            ASSERT_EQ(chown(user_copy().c_str(), 0, 0), 0);
+        }
+        fs::permissions(user_copy(), c.mode);
+        EXPECT_EXIT(open_as_player(shipped(), dir_ / "log"), testing::ExitedWithCode(0),
+                    std::string("own=") + c.own + " new=K72 back=root repeat=1;")
+            << c.label;
+        EXPECT_TRUE(read_text(user_copy()) == c.text) << c.label;
+        EXPECT_NE(read_text(dir_ / "log" / "ErrorLog.txt").find(c.logged), std::string::npos)
+            << c.label << ": " << read_text(dir_ / "log" / "ErrorLog.txt");
+    }
+}
+
+// A dangling link as the player's copy is never written through: its target
+// is not made.
+TEST_F(SettingsPathTest, ADanglingLinkAsTheCopyMakesNothing) {
+    lock_game_dir();
+    fs::create_directories(user_copy().parent_path());
+    fs::permissions(user_copy().parent_path(), fs::perms::all);
+    fs::create_symlink(dir_ / "elsewhere.ini", user_copy());
+    EXPECT_EXIT(choose_as_player(shipped(), dir_ / "log"), testing::ExitedWithCode(0), "chosen=");
+    EXPECT_FALSE(fs::exists(dir_ / "elsewhere.ini"));
+    EXPECT_TRUE(fs::is_symlink(user_copy()));
+}
+
 struct ConfigHomeCase {
     const char* label;
     const char* xdg;  // nullptr: unset
