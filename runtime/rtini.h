@@ -11,11 +11,17 @@
 
 // A list that starts at a fixed capacity and grows by a fixed step, and
 // removes by moving its last element into the gap (so order is not kept).
+// Past eight times its first capacity (far beyond any settings file the game
+// writes) it grows by half its size instead, so that reading a damaged,
+// huge file takes time in proportion to its size rather than its square.
 template <class T, std::size_t Initial, std::size_t Step> class IniList {
   public:
     void append(T item) {
-        if (items_.size() == items_.capacity())
-            items_.reserve(items_.capacity() == 0 ? Initial : items_.capacity() + Step);
+        const std::size_t capacity = items_.capacity();
+        if (items_.size() == capacity)
+            items_.reserve(capacity == 0            ? Initial
+                           : capacity < 8 * Initial ? capacity + Step
+                                                    : capacity + capacity / 2);
         items_.push_back(std::move(item));
     }
     void remove_at(std::size_t i) {
@@ -43,9 +49,9 @@ struct IniSection {
     IniList<IniEntry, 512, 128> entries;
 };
 
-// The largest settings file read: the game's own is a few kilobytes, and a
-// file far larger is damage that would only slow every start.
-inline constexpr std::size_t kIniMaxBytes = 1u << 20;
+// The largest settings file read: the game's own is two kilobytes, and a
+// file thirty times larger is damage that would only slow every start.
+inline constexpr std::size_t kIniMaxBytes = 64u << 10;
 
 class IniStore {
   public:

@@ -44,34 +44,51 @@ bool split_line_key(std::string_view key, std::string_view* number, std::string_
     return true;
 }
 
+// One entry of an indexed section: the key as first written, the value as
+// last written, both left where the input store holds them (every copy of a
+// text costs an allocation, and a damaged file may hold many).
+struct EntryRef {
+    const RtString* key;
+    const RtString* value;
+};
+
 // One section as the store keeps it once written (one entry per key, later
 // writes of a key replacing or removing it), with its keys indexed.
 struct IndexedSection {
-    IniSection section;
+    const RtString* name = nullptr;
+    std::vector<EntryRef> entries;
     std::unordered_map<std::string, std::size_t> keys; // folded key -> entry
 
     // The store's rules for a write, in constant time.
     void put(const IniEntry& entry) {
-        auto& entries = section.entries;
         const std::string key = folded(entry.key.view());
         const auto found = keys.find(key);
         if (found == keys.end()) {
             keys.emplace(key, entries.size());
-            entries.append(entry);
+            entries.push_back(EntryRef{&entry.key, &entry.value});
         } else if (!entry.value.empty()) {
-            entries[found->second].value = entry.value;
+            entries[found->second].value = &entry.value;
         } else {
             // The last entry moves into the gap, as the store removes.
             const std::size_t gap = found->second;
             keys.erase(found);
-            if (gap + 1 != entries.size())
-                keys[folded(entries[entries.size() - 1].key.view())] = gap;
-            entries.remove_at(gap);
+            if (gap + 1 != entries.size()) {
+                entries[gap] = entries.back();
+                keys[folded(entries[gap].key->view())] = gap;
+            }
+            entries.pop_back();
         }
     }
-    const IniEntry* find(std::string_view key) const {
+    const RtString* find(std::string_view key) const {
         const auto found = keys.find(folded(key));
-        return found == keys.end() ? nullptr : &section.entries[found->second];
+        return found == keys.end() ? nullptr : entries[found->second].value;
+    }
+    IniSection copy() const {
+        IniSection out;
+        out.name = *name;
+        for (const EntryRef& e : entries)
+            out.entries.append(IniEntry{*e.key, *e.value});
+        return out;
     }
 };
 
@@ -93,7 +110,7 @@ struct IndexedStore {
         const auto [at, added] = names.emplace(folded(name.view()), sections.size());
         if (added) {
             sections.emplace_back();
-            sections.back().section.name = name;
+            sections.back().name = &name;
         }
         return sections[at->second];
     }
@@ -109,13 +126,12 @@ struct PageLines {
     std::unordered_map<std::string, int> occurrence;                   // number -> k
     std::unordered_map<std::string, std::vector<std::string>> numbers; // name -> numbers
 
-    explicit PageLines(const IniSection& page) {
-        for (std::size_t i = 0; i < page.entries.size(); ++i) {
+    explicit PageLines(const IndexedSection& page) {
+        for (const EntryRef& e : page.entries) {
             std::string_view number, field;
-            const IniEntry& e = page.entries[i];
-            if (!split_line_key(e.key.view(), &number, &field) || !same_key(field, "name"))
+            if (!split_line_key(e.key->view(), &number, &field) || !same_key(field, "name"))
                 continue;
-            auto& same_name = numbers[e.value.str()];
+            auto& same_name = numbers[e.value->str()];
             occurrence.emplace(std::string(number), static_cast<int>(same_name.size()));
             same_name.emplace_back(number);
         }
@@ -128,40 +144,38 @@ struct PageView {
 };
 
 // One shipped entry with the player's value where the player has one.
-RtString merged_value(const PageView& shipped, const PageView& player, const IniEntry& entry) {
+const RtString& merged_value(const PageView& shipped, const PageView& player,
+                             const EntryRef& entry) {
     std::string_view number, field;
-    if (!split_line_key(entry.key.view(), &number, &field)) {
-        const IniEntry* own = player.section.find(entry.key.view());
-        return own != nullptr ? own->value : entry.value;
+    if (!split_line_key(entry.key->view(), &number, &field)) {
+        const RtString* own = player.section.find(entry.key->view());
+        return own != nullptr ? *own : *entry.value;
     }
-    if (!same_key(field, "value")) return entry.value;
-    const IniEntry* name = shipped.section.find(std::string(number) + "name");
-    if (name == nullptr) return entry.value;
+    if (!same_key(field, "value")) return *entry.value;
+    const RtString* name = shipped.section.find(std::string(number) + "name");
+    if (name == nullptr) return *entry.value;
     const auto at = shipped.lines.occurrence.find(std::string(number));
-    const auto own_lines = player.lines.numbers.find(name->value.str());
+    const auto own_lines = player.lines.numbers.find(name->str());
     if (at == shipped.lines.occurrence.end() || own_lines == player.lines.numbers.end() ||
         at->second >= static_cast<int>(own_lines->second.size()))
-        return entry.value;
-    const IniEntry* own = player.section.find(own_lines->second[at->second] + "value");
-    return own != nullptr ? own->value : entry.value;
+        return *entry.value;
+    const RtString* own = player.section.find(own_lines->second[at->second] + "value");
+    return own != nullptr ? *own : *entry.value;
 }
 
 IniSection merge_section(const IndexedSection& shipped, const IndexedSection& player) {
-    const PageLines shipped_lines(shipped.section), player_lines(player.section);
+    const PageLines shipped_lines(shipped), player_lines(player);
     const PageView shipped_view{shipped, shipped_lines}, player_view{player, player_lines};
     IniSection out;
-    out.name = shipped.section.name;
-    const auto& entries = shipped.section.entries;
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        out.entries.append(
-            IniEntry{entries[i].key, merged_value(shipped_view, player_view, entries[i])});
+    out.name = *shipped.name;
+    for (const EntryRef& e : shipped.entries)
+        out.entries.append(IniEntry{*e.key, merged_value(shipped_view, player_view, e)});
     // Keys of the player's own that are not lines stay as they are.
     std::string_view number, field;
-    for (std::size_t i = 0; i < player.section.entries.size(); ++i) {
-        const IniEntry& e = player.section.entries[i];
-        if (!split_line_key(e.key.view(), &number, &field) && shipped.find(e.key.view()) == nullptr)
-            out.entries.append(e);
-    }
+    for (const EntryRef& e : player.entries)
+        if (!split_line_key(e.key->view(), &number, &field) &&
+            shipped.find(e.key->view()) == nullptr)
+            out.entries.append(IniEntry{*e.key, *e.value});
     return out;
 }
 
@@ -174,10 +188,10 @@ void ini_merge_shipped(const IniStore& shipped_file, const IniStore& player_file
     const IndexedStore shipped(shipped_file), player(player_file);
     merged->clear();
     for (const IndexedSection& section : shipped.sections) {
-        const IndexedSection* own = player.find(section.section.name);
-        merged->append_section(own != nullptr ? merge_section(section, *own) : section.section);
+        const IndexedSection* own = player.find(*section.name);
+        merged->append_section(own != nullptr ? merge_section(section, *own) : section.copy());
     }
     // Sections the shipped file does not have (a progress record, say) stay.
     for (const IndexedSection& section : player.sections)
-        if (shipped.find(section.section.name) == nullptr) merged->append_section(section.section);
+        if (shipped.find(*section.name) == nullptr) merged->append_section(section.copy());
 }
