@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <time.h>
@@ -90,6 +91,26 @@ void resize_window(int width, int height) {
     apply_icon();
 }
 
+// SDL falls back on drivers that draw into memory when no display answers;
+// a game nobody can see or end must not run unless such a driver was asked
+// for by name (headless tests and tools set SDL_VIDEODRIVER).
+bool display_present() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    const bool headless = driver == nullptr || std::strcmp(driver, "offscreen") == 0 ||
+                          std::strcmp(driver, "dummy") == 0;
+    if (!headless || (asked != nullptr && asked[0] != '\0')) return true;
+    std::fprintf(
+        stderr,
+        "no display: %s (DISPLAY and WAYLAND_DISPLAY are %s; set SDL_VIDEODRIVER=offscreen "
+        "to run without one)\n",
+        driver == nullptr ? SDL_GetError() : "no screen to open the window on",
+        std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr
+            ? "not set"
+            : "set but no display answers");
+    return false;
+}
+
 } // namespace
 
 bool plat_video_open(const char* title, int width, int height) {
@@ -98,7 +119,7 @@ bool plat_video_open(const char* title, int width, int height) {
         SDL_SetWindowTitle(g_window, title);
         return true;
     }
-    if (!plat_start()) return false;
+    if (!plat_start() || !display_present()) return false;
     set_gl_attributes();
     g_window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
                                 height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
