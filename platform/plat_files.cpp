@@ -11,6 +11,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -225,6 +226,52 @@ bool plat_write_file_atomic(const std::string& name, const std::string& bytes, c
     if (ok && ::rename(temp.c_str(), target.c_str()) == 0) return true;
     ::unlink(temp.c_str());
     return false;
+}
+
+namespace {
+
+// The process id in a temporary name ".<base>.<pid>.<counter>.tmp", or 0.
+long temporary_owner(const std::string& name, const std::string& prefix) {
+    const std::string suffix = ".tmp";
+    if (name.size() < 1 + prefix.size() + suffix.size() || name[0] != '.' ||
+        name.compare(1, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return 0;
+    const std::string middle = name.substr(0, name.size() - suffix.size());
+    const std::size_t counter_dot = middle.rfind('.');
+    if (counter_dot == std::string::npos || counter_dot == 0) return 0;
+    const std::size_t pid_dot = middle.rfind('.', counter_dot - 1);
+    if (pid_dot == std::string::npos || pid_dot == 0) return 0;
+    const std::string counter = middle.substr(counter_dot + 1);
+    const std::string pid = middle.substr(pid_dot + 1, counter_dot - pid_dot - 1);
+    auto digits = [](const std::string& t) {
+        return !t.empty() && t.size() < 10 &&
+               t.find_first_not_of("0123456789") == std::string::npos;
+    };
+    return digits(counter) && digits(pid) ? std::atol(pid.c_str()) : 0;
+}
+
+} // namespace
+
+int plat_remove_stale_temporaries(const std::string& dir, const std::string& prefix) {
+    const std::string base = native(dir.empty() ? std::string(".") : dir);
+    DIR* handle = ::opendir(base.c_str());
+    if (handle == nullptr) return 0;
+    int removed = 0;
+    while (const dirent* entry = ::readdir(handle)) {
+        const long pid = temporary_owner(entry->d_name, prefix);
+        // A running process (another copy of the game) may be writing it now.
+        if (pid <= 0 || pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 ||
+            errno != ESRCH)
+            continue;
+        struct stat info {};
+        if (::fstatat(::dirfd(handle), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
+            continue;
+        if (::unlinkat(::dirfd(handle), entry->d_name, 0) == 0) ++removed;
+    }
+    ::closedir(handle);
+    return removed;
 }
 
 bool plat_file_readable(const std::string& name) {

@@ -36,6 +36,11 @@ std::string plat_native_name(const std::string& name);
 // *why, when given, receives the reason of a false in words.
 bool plat_write_file_atomic(const std::string& name, const std::string& bytes,
                             const char** why = nullptr);
+// Removes what an interrupted plat_write_file_atomic of this program left in
+// the directory: temporary files named after a file whose name starts with
+// prefix, made by a process that no longer runs, plain and our own. Returns
+// how many went.
+int plat_remove_stale_temporaries(const std::string& dir, const std::string& prefix);
 // True when the name passes plat_check_file.
 bool plat_file_readable(const std::string& name);
 bool plat_delete_file(const std::string& name);

@@ -95,9 +95,17 @@ std::string user_copy(const std::string& shipped) {
     return copy;
 }
 
-} // namespace
+// A save cut short between writing and renaming leaves its temporary file;
+// the next start clears those of the settings and the progress record.
+void remove_stale_temporaries(const std::string& file) {
+    const int removed = plat_remove_stale_temporaries(directory_of(file), "cropstack");
+    if (removed > 0)
+        rt_log(RtString("settings: removed ") + RtString(removed) +
+               " temporary files of an interrupted save in " +
+               RtString::from_std(directory_of(file)));
+}
 
-RtString rt_settings_file(const RtString& name) {
+RtString chosen_settings_file(const RtString& name) {
     std::string shipped = name.str();
     for (char& c : shipped)
         if (c == '\\') c = '/';
@@ -110,4 +118,12 @@ RtString rt_settings_file(const RtString& name) {
     rt_log(RtString("settings: kept in ") + RtString::from_std(copy));
     ini_set_shipped(RtString::from_std(copy), RtString::from_std(shipped));
     return RtString::from_std(copy);
+}
+
+} // namespace
+
+RtString rt_settings_file(const RtString& name) {
+    const RtString chosen = chosen_settings_file(name);
+    remove_stale_temporaries(plat_native_name(chosen.str()));
+    return chosen;
 }

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <ostream>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -260,6 +261,33 @@ TEST_F(SettingsPathTest, ADanglingLinkAsTheCopyMakesNothing) {
     EXPECT_EXIT(choose_as_player(shipped(), dir_ / "log"), testing::ExitedWithCode(0), "chosen=");
     EXPECT_FALSE(fs::exists(dir_ / "elsewhere.ini"));
     EXPECT_TRUE(fs::is_symlink(user_copy()));
+}
+
+// A save killed between writing and renaming leaves a temporary file; the
+// next start removes those of a process that has ended, and no other file.
+TEST_F(SettingsPathTest, StaleTemporaryFilesOfASaveAreRemovedAtStart) {
+    const pid_t child = fork();
+    if (child == 0) std::_Exit(0);
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    const std::string dead = std::to_string(child), alive = std::to_string(getpid());
+    const struct {
+        std::string name;
+        bool kept;
+    } files[] = {
+        {".cropstack.ini." + dead + ".0.tmp", false},
+        {".cropstack-progress.ini." + dead + ".12.tmp", false},
+        {".cropstack.ini." + alive + ".0.tmp", true}, // a running copy's save
+        {".notes.txt." + dead + ".0.tmp", true},      // not the game's
+        {".cropstack.ini." + dead + ".x.tmp", true},
+        {"cropstack.ini." + dead + ".0.tmp", true},
+    };
+    for (const auto& f : files)
+        write_text(dir_ / "game" / f.name, "partial");
+    EXPECT_EQ(rt_settings_file(RtString(shipped().c_str())).str(), shipped());
+    for (const auto& f : files)
+        EXPECT_EQ(fs::exists(dir_ / "game" / f.name), f.kept) << f.name;
+    EXPECT_EQ(read_text(shipped()), kShipped);
 }
 
 struct ConfigHomeCase {
