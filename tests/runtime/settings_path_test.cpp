@@ -220,6 +220,7 @@ TEST_F(SettingsPathTest, AnUnrepairableCopyStillPlaysWithTheShippedLines) {
         fs::perms mode;
         const char* own; // the player's Up key as the game sees it
         const char* logged;
+        bool linked = false; // the copy a link to a file of root's elsewhere
     };
     const std::string cut = std::string(kOldCopy).substr(0, 105); // ends inside a line
     const std::string large = kOldCopy + std::string(kIniMaxBytes, ';');
@@ -228,20 +229,25 @@ TEST_F(SettingsPathTest, AnUnrepairableCopyStillPlaysWithTheShippedLines) {
          "settings: cannot write "},
         {"too large", large, fs::perms::all, "K200", "file too large"},
         {"unreadable", kOldCopy, fs::perms::none, "K200", "settings: cannot write "},
+        {"link to a file it may not write", kOldCopy, fs::perms::all, "K17",
+         "settings: cannot write ", true},
     };
     write_text(dir_ / "game" / "cropstack.ini", kNewShipped);
     lock_game_dir();
     fs::create_directories(user_copy().parent_path());
     fs::permissions(user_copy().parent_path(), fs::perms::all);
     for (const CopyCase& c : cases) {
+        if (c.linked && geteuid() != 0) continue; // a file of another user needs root
         fs::remove(user_copy());
         fs::remove(dir_ / "log" / "ErrorLog.txt");
-        write_text(user_copy(), c.text);
+        const fs::path file = c.linked ? dir_ / "elsewhere.ini" : user_copy();
+        write_text(file, c.text);
         // Root's own file: the player may not change its mode back.
         if (geteuid() == 0) {
-            ASSERT_EQ(chown(user_copy().c_str(), 0, 0), 0);
+            ASSERT_EQ(chown(file.c_str(), 0, 0), 0);
         }
-        fs::permissions(user_copy(), c.mode);
+        fs::permissions(file, c.mode);
+        if (c.linked) fs::create_symlink(file, user_copy());
         EXPECT_EXIT(open_as_player(shipped(), dir_ / "log"), testing::ExitedWithCode(0),
                     std::string("own=") + c.own + " new=K72 back=root repeat=1;")
             << c.label;
