@@ -39,8 +39,12 @@ void LoadFont(const RtString& file, double n) {
         make_builtin_font(r, slot);
         return;
     }
-    // Black is the transparent colour of font files.
-    if (!r.LoadSprite(file, slot, 0)) rt_fatal(kRtFileError);
+    // Black is the transparent colour of font files. A damaged file is no
+    // reason to end the game: text stays readable in the built-in font.
+    if (!r.LoadSprite(file, slot, 0)) {
+        rt_log(RtString("font: cannot load ") + file + ", the built-in font is used");
+        make_builtin_font(r, slot);
+    }
 }
 
 void ZiriZUDoriravu::PrintText(const RtString& text, float x, float y, float z) {

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -91,6 +92,57 @@ PlatFileCheck open_guarded(const std::string& name, std::uint64_t limit, int* fd
     return check;
 }
 
+// The directory part of a name ("." for a bare name, "/" for the root).
+std::string parent_of(const std::string& name) {
+    const std::size_t slash = name.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? std::string("/") : name.substr(0, slash);
+}
+
+bool owned_by_us(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && info.st_uid == ::geteuid();
+}
+
+// Where a write to the name goes. A name that is no symbolic link is written
+// as it is. A link is followed only to a plain file of our own in a folder of
+// our own (players keep their settings in a folder of dotfiles), so that a
+// link planted by someone else, or one left dangling, never makes the game
+// overwrite or create a file elsewhere; ownership is asked rather than
+// access, which root always has, and root follows no link that sits in a
+// folder it does not own.
+bool write_target(const std::string& name, std::string* target, const char** why) {
+    *target = native(name);
+    struct stat link {};
+    if (::lstat(target->c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return true;
+    if (::geteuid() == 0 && !owned_by_us(parent_of(*target))) {
+        *why = "a link in a folder of another user";
+        return false;
+    }
+    char* real = ::realpath(target->c_str(), nullptr);
+    if (real == nullptr) {
+        *why = "a link to nothing";
+        return false;
+    }
+    const std::string resolved = real;
+    std::free(real);
+    struct stat info {};
+    if (::stat(resolved.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        *why = "a link to something that is not a plain file";
+        return false;
+    }
+    if (info.st_uid != ::geteuid()) {
+        *why = "a link to a file of another user";
+        return false;
+    }
+    if (!owned_by_us(parent_of(resolved))) {
+        *why = "a link into a folder of another user";
+        return false;
+    }
+    *target = resolved;
+    return true;
+}
+
 std::string read_small_file(const char* name) {
     std::string bytes;
     const int fd = ::open(name, O_RDONLY | O_CLOEXEC);
@@ -148,22 +200,21 @@ bool plat_read_file(const std::string& name, std::string* bytes) {
     return plat_read_file_checked(name, bytes) == PlatFileCheck::kOk;
 }
 
-bool plat_write_file_atomic(const std::string& name, const std::string& bytes) {
-    std::string target = native(name);
-    // A linked settings file stays linked: the file it points to is replaced.
-    struct stat link {};
-    if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        char* real = ::realpath(target.c_str(), nullptr);
-        if (real != nullptr) {
-            target = real;
-            std::free(real);
-        }
+bool plat_write_file_atomic(const std::string& name, const std::string& bytes, const char** why) {
+    std::string target;
+    const char* refusal = nullptr;
+    if (!write_target(name, &target, &refusal)) {
+        if (why != nullptr) *why = refusal;
+        return false;
     }
+    if (why != nullptr) *why = "the write failed";
     // The directory may take a new entry while the file itself is read-only
     // to us; the rename would replace it all the same.
     if (::faccessat(AT_FDCWD, target.c_str(), F_OK, AT_EACCESS) == 0 &&
-        ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        if (why != nullptr) *why = "the file is read-only";
         return false;
+    }
     std::string temp;
     const int fd = create_temporary_beside(target, &temp);
     if (fd < 0) return false;
@@ -175,6 +226,52 @@ bool plat_write_file_atomic(const std::string& name, const std::string& bytes) {
     if (ok && ::rename(temp.c_str(), target.c_str()) == 0) return true;
     ::unlink(temp.c_str());
     return false;
+}
+
+namespace {
+
+// The process id in a temporary name ".<base>.<pid>.<counter>.tmp", or 0.
+long temporary_owner(const std::string& name, const std::string& prefix) {
+    const std::string suffix = ".tmp";
+    if (name.size() < 1 + prefix.size() + suffix.size() || name[0] != '.' ||
+        name.compare(1, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return 0;
+    const std::string middle = name.substr(0, name.size() - suffix.size());
+    const std::size_t counter_dot = middle.rfind('.');
+    if (counter_dot == std::string::npos || counter_dot == 0) return 0;
+    const std::size_t pid_dot = middle.rfind('.', counter_dot - 1);
+    if (pid_dot == std::string::npos || pid_dot == 0) return 0;
+    const std::string counter = middle.substr(counter_dot + 1);
+    const std::string pid = middle.substr(pid_dot + 1, counter_dot - pid_dot - 1);
+    auto digits = [](const std::string& t) {
+        return !t.empty() && t.size() < 10 &&
+               t.find_first_not_of("0123456789") == std::string::npos;
+    };
+    return digits(counter) && digits(pid) ? std::atol(pid.c_str()) : 0;
+}
+
+} // namespace
+
+int plat_remove_stale_temporaries(const std::string& dir, const std::string& prefix) {
+    const std::string base = native(dir.empty() ? std::string(".") : dir);
+    DIR* handle = ::opendir(base.c_str());
+    if (handle == nullptr) return 0;
+    int removed = 0;
+    while (const dirent* entry = ::readdir(handle)) {
+        const long pid = temporary_owner(entry->d_name, prefix);
+        // A running process (another copy of the game) may be writing it now.
+        if (pid <= 0 || pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 ||
+            errno != ESRCH)
+            continue;
+        struct stat info {};
+        if (::fstatat(::dirfd(handle), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(info.st_mode) || info.st_uid != ::geteuid())
+            continue;
+        if (::unlinkat(::dirfd(handle), entry->d_name, 0) == 0) ++removed;
+    }
+    ::closedir(handle);
+    return removed;
 }
 
 bool plat_file_readable(const std::string& name) {
@@ -207,8 +304,14 @@ bool plat_copy_file(const std::string& source, const std::string& destination) {
     }
     // Not blocking on a pipe planted as the destination either, and nothing
     // but a plain file is written into (or deleted again).
-    const std::string target = native(destination);
-    const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+    std::string target;
+    const char* refusal = nullptr;
+    if (!write_target(destination, &target, &refusal)) {
+        ::close(in);
+        return false;
+    }
+    const int out =
+        ::open(target.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
     struct stat out_info {};
     if (out < 0 || ::fstat(out, &out_info) != 0 || !S_ISREG(out_info.st_mode) ||
         ::ftruncate(out, 0) != 0) {

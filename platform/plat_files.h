@@ -29,8 +29,18 @@ std::string plat_native_name(const std::string& name);
 // Writes a whole file atomically (temporary file in the same directory, then
 // rename), so a failure never leaves a truncated file behind. An existing
 // file that this user may not write is left alone (false): renaming over it
-// would replace what its owner made read-only.
-bool plat_write_file_atomic(const std::string& name, const std::string& bytes);
+// would replace what its owner made read-only. A symbolic link is followed
+// only to a plain file owned by this user in a folder this user owns (and,
+// for root, only from a folder root owns); the target is then replaced and
+// the link stays. Any other link, or a dangling one, is never written.
+// *why, when given, receives the reason of a false in words.
+bool plat_write_file_atomic(const std::string& name, const std::string& bytes,
+                            const char** why = nullptr);
+// Removes what an interrupted plat_write_file_atomic of this program left in
+// the directory: temporary files named after a file whose name starts with
+// prefix, made by a process that no longer runs, plain and our own. Returns
+// how many went.
+int plat_remove_stale_temporaries(const std::string& dir, const std::string& prefix);
 // True when the name passes plat_check_file.
 bool plat_file_readable(const std::string& name);
 bool plat_delete_file(const std::string& name);
@@ -38,8 +48,8 @@ bool plat_is_directory(const std::string& name);
 // True when both names lead to the same existing file.
 bool plat_same_file(const std::string& a, const std::string& b);
 // Copies a plain source in 4096-byte chunks; the destination must be a plain
-// file or missing, is created anew and deleted again when a chunk is read or
-// written short. False when nothing was copied.
+// file or missing (a link only as plat_write_file_atomic follows one), is created anew and deleted
+// again when a chunk is read or written short. False when nothing was copied.
 bool plat_copy_file(const std::string& source, const std::string& destination);
 
 std::string plat_current_dir();

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <time.h>
@@ -130,6 +131,26 @@ bool window_is_fullscreen() {
     return g_window != nullptr && (SDL_GetWindowFlags(g_window) & SDL_WINDOW_FULLSCREEN) != 0;
 }
 
+// SDL falls back on drivers that draw into memory when no display answers;
+// a game nobody can see or end must not run unless such a driver was asked
+// for by name (headless tests and tools set SDL_VIDEODRIVER).
+bool display_present() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    const bool headless = driver == nullptr || std::strcmp(driver, "offscreen") == 0 ||
+                          std::strcmp(driver, "dummy") == 0;
+    if (!headless || (asked != nullptr && asked[0] != '\0')) return true;
+    std::fprintf(
+        stderr,
+        "no display: %s (DISPLAY and WAYLAND_DISPLAY are %s; set SDL_VIDEODRIVER=offscreen "
+        "to run without one)\n",
+        driver == nullptr ? SDL_GetError() : "no screen to open the window on",
+        std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr
+            ? "not set"
+            : "set but no display answers");
+    return false;
+}
+
 } // namespace
 
 bool plat_video_open(const char* title, int width, int height) {
@@ -138,7 +159,7 @@ bool plat_video_open(const char* title, int width, int height) {
         SDL_SetWindowTitle(g_window, title);
         return true;
     }
-    if (!plat_start()) return false;
+    if (!plat_start() || !display_present()) return false;
     set_gl_attributes();
     const int centred = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(pointer_display()));
     g_window = SDL_CreateWindow(title, centred, centred, width, height, kWindowFlags);

@@ -10,6 +10,8 @@
 #include "runtime/runtime.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -119,7 +121,7 @@ void IniStore::load_text(std::string_view text) {
 
 bool IniStore::load(const RtString& file_name) {
     std::string bytes;
-    const PlatFileCheck check = plat_read_file_checked(file_name.str(), &bytes);
+    const PlatFileCheck check = plat_read_file_checked(file_name.str(), &bytes, kIniMaxBytes);
     if (check == PlatFileCheck::kOk) {
         load_text(bytes);
         return true;
@@ -128,7 +130,8 @@ bool IniStore::load(const RtString& file_name) {
     // too large): what little the store comes to hold must never replace it.
     if (check != PlatFileCheck::kMissing) {
         load_refused_ = 1;
-        rt_log(RtString("settings: cannot read ") + file_name + ": " + plat_file_check_text(check));
+        rt_log(RtString("settings: cannot read ") + file_name + ": " + plat_file_check_text(check) +
+               ", left as it is");
     }
     return false;
 }
@@ -150,33 +153,121 @@ std::string IniStore::text() const {
     return out;
 }
 
+namespace {
+
+// Copy names mapped to the shipped files they were made from.
+std::vector<std::pair<std::string, std::string>>& shipped_files() {
+    static std::vector<std::pair<std::string, std::string>> files;
+    return files;
+}
+
+const std::string* shipped_for(const RtString& copy) {
+    for (const auto& [from, shipped] : shipped_files())
+        if (from == copy.view()) return &shipped;
+    return nullptr;
+}
+
+} // namespace
+
+void ini_set_shipped(const RtString& copy, const RtString& shipped) {
+    for (auto& entry : shipped_files())
+        if (entry.first == copy.view()) {
+            entry.second = shipped.str();
+            return;
+        }
+    shipped_files().emplace_back(copy.str(), shipped.str());
+}
+
+void IniStore::add_shipped_lines() {
+    const std::string* shipped_name = shipped_for(file_name_);
+    if (shipped_name == nullptr) return;
+    IniStore shipped, merged;
+    if (!shipped.load(RtString::from_std(*shipped_name))) return;
+    ini_merge_shipped(shipped, *this, &merged);
+    sections_ = std::move(merged.sections_);
+}
+
+void IniStore::log_unsaved(const char* why) {
+    if (unsaved_logged_ != 0) return;
+    unsaved_logged_ = 1;
+    rt_log(RtString("settings: cannot write ") + file_name_ + ": " + why +
+           "; the changes are kept for this run only");
+}
+
+// The file as it is now with this store's changes made over it, and the
+// shipped lines a copy lacks; false when it is there but cannot be read, so
+// that nothing is written over it.
+bool IniStore::read_current(IniStore* current) {
+    current->file_name_ = file_name_;
+    std::string bytes;
+    const PlatFileCheck check = plat_read_file_checked(file_name_.str(), &bytes, kIniMaxBytes);
+    if (check == PlatFileCheck::kMissing) {
+        // Gone since it was read: what this store holds is all there is.
+        current->sections_ = sections_;
+        return true;
+    }
+    if (check != PlatFileCheck::kOk) return false;
+    if (cleared_ == 0) {
+        current->load_text(bytes);
+        current->add_shipped_lines();
+    }
+    for (const Change& change : changes_)
+        current->apply(change.section, change.key, change.value);
+    return true;
+}
+
 void IniStore::flush() {
     if (modified_ == 0 || file_name_.empty()) return;
-    if (load_refused_ != 0) {
-        rt_log(RtString("settings: cannot write ") + file_name_ + ": it could not be read");
-        modified_ = 0;
+    if (changes_.empty() && cleared_ == 0) return; // saved already
+    IniStore current;
+    if (load_refused_ != 0 || !read_current(&current)) {
+        log_unsaved("it could not be read");
         return;
     }
     // Written beside the old file and renamed over it, so a failure leaves the
     // previous settings in place rather than a truncated file.
-    if (!plat_write_file_atomic(file_name_.str(), text()))
-        rt_log(RtString("settings: cannot write ") + file_name_);
+    const char* why = nullptr;
+    if (!plat_write_file_atomic(file_name_.str(), current.text(), &why)) {
+        log_unsaved(why);
+        return;
+    }
+    sections_ = std::move(current.sections_);
+    changes_.clear();
+    cleared_ = 0;
+    unsaved_logged_ = 0;
 }
 
-void IniStore::clear() {
+void IniStore::reset() {
     sections_.clear();
     modified_ = 0;
     load_refused_ = 0;
+    changes_.clear();
+    cleared_ = 0;
+}
+
+void IniStore::clear() {
+    reset();
+    cleared_ = 1;
 }
 
 void IniStore::open(const RtString& file_name) {
     flush();
-    clear();
     RtString resolved;
-    file_name_ = rt_media_lookup(file_name, &resolved) ? resolved : file_name;
+    if (!rt_media_lookup(file_name, &resolved)) resolved = file_name;
+    // What could not be saved stays with its file while the game runs.
+    std::vector<Change> unsaved;
+    const bool same_file = resolved.view() == file_name_.view();
+    if (same_file && modified_ != 0) unsaved.swap(changes_);
+    const unsigned char logged = same_file ? unsaved_logged_ : 0;
+    reset();
+    file_name_ = resolved;
     // A missing file leaves the store empty under the new name, so that later
     // writes create it.
     load(file_name_);
+    add_shipped_lines();
+    for (const Change& change : unsaved)
+        put(change.section, change.key, change.value);
+    unsaved_logged_ = logged;
 }
 
 const IniSection* IniStore::find_section(const RtString& name) const {
@@ -194,7 +285,7 @@ RtString IniStore::get(const RtString& section, const RtString& key) const {
     return RtString("NO_DATA");
 }
 
-void IniStore::put(const RtString& section, const RtString& key, const RtString& value) {
+void IniStore::apply(const RtString& section, const RtString& key, const RtString& value) {
     std::size_t s = 0;
     while (s < sections_.size() && !same_name(sections_[s].name.view(), section.view()))
         ++s;
@@ -222,6 +313,15 @@ void IniStore::put(const RtString& section, const RtString& key, const RtString&
         entries[e].value = value;
     else
         entries.remove_at(e);
+}
+
+void IniStore::put(const RtString& section, const RtString& key, const RtString& value) {
+    apply(section, key, value);
+    changes_.push_back(Change{section, key, value});
+}
+
+void IniStore::append_section(IniSection section) {
+    sections_.append(std::move(section));
 }
 
 namespace {

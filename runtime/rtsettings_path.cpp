@@ -62,8 +62,10 @@ void merge_shipped(const std::string& shipped, const std::string& copy) {
     ini_merge_shipped(ours, theirs, &merged);
     const std::string text = merged.text();
     if (text == theirs.text()) return;
-    if (!plat_write_file_atomic(copy, text)) {
-        rt_log(RtString("settings: cannot write ") + RtString::from_std(copy));
+    const char* why = nullptr;
+    if (!plat_write_file_atomic(copy, text, &why)) {
+        // The game still has the new lines: the store reads them in memory.
+        rt_log(RtString("settings: cannot write ") + RtString::from_std(copy) + ": " + why);
         return;
     }
     rt_log(RtString("settings: added the new lines of ") + RtString::from_std(shipped) + " to " +
@@ -79,7 +81,10 @@ std::string user_copy(const std::string& shipped) {
     std::error_code error;
     std::filesystem::create_directories(dir, error);
     const std::string copy = (dir / file_part(shipped)).string();
-    if (plat_file_readable(copy)) {
+    // Whatever is there is the player's and is never seeded over: a copy that
+    // cannot be read (too large, say) is left as it is, and the shipped lines
+    // are read in memory instead.
+    if (plat_check_file(copy) != PlatFileCheck::kMissing) {
         merge_shipped(shipped, copy);
         return copy;
     }
@@ -90,9 +95,17 @@ std::string user_copy(const std::string& shipped) {
     return copy;
 }
 
-} // namespace
+// A save cut short between writing and renaming leaves its temporary file;
+// the next start clears those of the settings and the progress record.
+void remove_stale_temporaries(const std::string& file) {
+    const int removed = plat_remove_stale_temporaries(directory_of(file), "cropstack");
+    if (removed > 0)
+        rt_log(RtString("settings: removed ") + RtString(removed) +
+               " temporary files of an interrupted save in " +
+               RtString::from_std(directory_of(file)));
+}
 
-RtString rt_settings_file(const RtString& name) {
+RtString chosen_settings_file(const RtString& name) {
     std::string shipped = name.str();
     for (char& c : shipped)
         if (c == '\\') c = '/';
@@ -103,5 +116,14 @@ RtString rt_settings_file(const RtString& name) {
         return name;
     }
     rt_log(RtString("settings: kept in ") + RtString::from_std(copy));
+    ini_set_shipped(RtString::from_std(copy), RtString::from_std(shipped));
     return RtString::from_std(copy);
+}
+
+} // namespace
+
+RtString rt_settings_file(const RtString& name) {
+    const RtString chosen = chosen_settings_file(name);
+    remove_stale_temporaries(plat_native_name(chosen.str()));
+    return chosen;
 }

@@ -107,13 +107,6 @@ double load_scene_list(ModelSlot& slot, const RtString& file) {
     return 1;
 }
 
-// Read through the runtime's guard, so that a pipe or a directory named as
-// a model is refused at once (with a log entry) instead of waited on.
-bool starts_with_list_tag(const RtString& file) {
-    std::string bytes;
-    return rt_read_data_file(file, "scene3d", &bytes) && bytes.compare(0, 4, ";DDW") == 0;
-}
-
 } // namespace
 
 double LoadModel(const RtString& file, double slot_number) {
@@ -125,9 +118,19 @@ double LoadModel(const RtString& file, double slot_number) {
         rt_log(RtString("scene3d: model slot out of range for ") + name);
         return 0;
     }
-    if (!rt_check_data_file(name, "scene3d")) return 0;
+    // Read through the runtime's guard, so that a pipe or a directory named
+    // as a model is refused at once (with a log entry) instead of waited on.
+    // A missing model is logged too: the walls or blocks it draws would
+    // otherwise vanish without a word.
+    std::string bytes;
+    const char* why = nullptr;
+    if (!rt_read_data_file(name, "scene3d", &bytes, 256ull << 20, &why)) {
+        if (why != nullptr && std::string(why) == "no such file")
+            rt_log(RtString("scene3d: cannot open ") + name + ": no such file");
+        return 0;
+    }
     scene.EmptySlot(int(slot_number));
-    if (starts_with_list_tag(name)) return load_scene_list(*slot, name);
+    if (bytes.compare(0, 4, ";DDW") == 0) return load_scene_list(*slot, name);
     auto mesh = std::make_unique<MeshObjectX>();
     const bool ok = LoadMesh(*mesh, name.c_str(), false);
     const bool drawable = ok && !mesh->frames.empty() && !mesh->frames[0].packed.empty();

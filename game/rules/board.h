@@ -277,6 +277,10 @@ void button_step(BoardState& board);
 
 // dir + "/QLEV" + level + ".CMD"
 RtString level_file_name(const RtString& dir, double level);
+// Why a level file cannot be read ("no such file", "not a plain file", "file
+// too large"), or an empty text when it can: only a missing file is the end
+// of the library.
+RtString level_file_problem(const RtString& file);
 // Reads and checks the level file of board.level_number in dir and fills the
 // board with it. Returns 1 on success; on a missing or malformed file it logs
 // the reason, leaves the board as it was and returns 0.

@@ -5,6 +5,7 @@
 #include "input/scancodes.h"
 
 #include <climits>
+#include <cmath>
 
 namespace {
 
@@ -161,6 +162,10 @@ constexpr KeyNameEntry kKeyNames[] = {
     {237, "MEDIASELECT"},
 };
 
+// The controls of one joystick: 16 axis and hat directions, 32 buttons.
+constexpr double kControlCount = 48;
+constexpr const char* kInvalidBinding = "*INVALID*";
+
 constexpr const char* kControlNames[16] = {
     "NEG_X",  "POS_X",  "NEG_Y",  "POS_Y",  "NEG_Z",    "POS_Z",    "NEG_RX",   "POS_RX",
     "NEG_RY", "POS_RY", "NEG_RZ", "POS_RZ", "NEG_POVX", "POS_POVX", "NEG_POVY", "POS_POVY",
@@ -262,13 +267,19 @@ RtString PadControlName(double control) {
 RtString BindingLabel(const RtString& code) {
     if (code.empty()) return "*NONE*";
     if (code.char_at(0) == 'P') return pad_label(code);
+    // A hand-edited number that names no key or control at all says so,
+    // rather than showing a made-up name for something that never fires.
+    auto whole_below = [](double n, double end) { return n >= 0 && n < end && n == std::trunc(n); };
     if (code.char_at(0) == 'K') {
         if (code.length() == 1) return "*NONE*";
-        return key_name(rt_val(rt_mid(code, 1, 256)));
+        const double key = rt_val(rt_mid(code, 1, 256));
+        return whole_below(key, kKeyCodeCount) ? key_name(key) : RtString(kInvalidBinding);
     }
     if (code.char_at(0) != 'J') return "*NONE*";
     RtArray<RtString> parts;
     if (rt_split(code, parts, "-") != 2) return "0";
+    const double control = rt_val(rt_index(parts, 1));
+    if (!whole_below(control, kControlCount)) return kInvalidBinding;
     int joystick = static_cast<int>(rt_val(rt_mid(code, 1, 1))) + 1;
-    return RtString("J") + RtString(joystick) + "," + ControlName(rt_val(rt_index(parts, 1)));
+    return RtString("J") + RtString(joystick) + "," + ControlName(control);
 }

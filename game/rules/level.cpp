@@ -4,6 +4,7 @@
 // A bad file is refused with a log entry instead of ending the program.
 #include "game/rules/board.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -376,6 +377,25 @@ void commit(BoardState& board, const DecodedLevel& level) {
     rt_dim(board.redo_stack, 0);
 }
 
+// A level file is five short lines; anything much larger is not one.
+constexpr std::uint64_t kLevelFileLimit = 64u << 10;
+
+// A file without the lines a level needs is refused for that, not for the
+// length of the "NO_DATA" that stands in for a missing line.
+std::string missing_lines(const RtString* lines, const std::string& why) {
+    static const char* const kWhat[kLevelLines] = {"walls", "blocks", "doors",
+                                                   "characters and exit", "floor"};
+    int missing = 0, first = -1;
+    for (int i = 0; i < kLevelLines; ++i) {
+        if (lines[i] != "NO_DATA") continue;
+        ++missing;
+        if (first < 0) first = i;
+    }
+    if (missing == kLevelLines) return "the level file is empty";
+    if (first < 0) return why;
+    return "line " + std::to_string(first + 1) + " (" + kWhat[first] + ") is empty or missing";
+}
+
 double refuse(const RtString& file, const std::string& reason, RtString* out) {
     rt_log(RtString("level: ") + file + ": " + RtString::from_std(reason));
     if (out) *out = RtString::from_std(reason);
@@ -388,17 +408,27 @@ RtString level_file_name(const RtString& dir, double level) {
     return dir + "/QLEV" + level + ".CMD";
 }
 
+RtString level_file_problem(const RtString& file) {
+    std::string bytes;
+    const char* why = nullptr;
+    return rt_read_data_file(file, nullptr, &bytes, kLevelFileLimit, &why) ? RtString()
+                                                                           : RtString(why);
+}
+
 double load_level_file(BoardState& board, const RtString& file, RtString* reason) {
     // Asked first so that a missing file neither reads as a level of
     // "NO_DATA" lines nor leaves a soft error behind in the line-file cache.
-    if (rt_file_exists(file) == 0) return refuse(file, "cannot open the level file", reason);
+    const RtString problem = level_file_problem(file);
+    if (problem == "no such file") return refuse(file, "cannot open the level file", reason);
+    if (!problem.empty())
+        return refuse(file, "cannot read the level file: " + problem.str(), reason);
     RtString lines[kLevelLines];
     for (int i = 0; i < kLevelLines; ++i)
         lines[i] = lf_get_text(file, i);
     DecodedLevel level;
     level.exit = board.exit;
     std::string why;
-    if (!decode_level(lines, level, why)) return refuse(file, why, reason);
+    if (!decode_level(lines, level, why)) return refuse(file, missing_lines(lines, why), reason);
     commit(board, level);
     return 1;
 }

@@ -79,7 +79,9 @@ void step_toggle(MenuState& m, MenuPage& p) {
     toggle_parts(rt_index(p.types, c), &n);
     if (n <= 0) return;
     double& v = rt_index(p.values, c);
-    v = wrap_index(n + v + 1, n);
+    // A stored index outside the choices (a hand-edited file) starts again
+    // at the first choice rather than wherever its remainder would land.
+    v = v >= 0 && v < n && v == std::trunc(v) ? wrap_index(v + 1, n) : 0;
     ini_put(m.page, entry_key(c + 1, "value"), RtString(static_cast<int>(v)));
 }
 
@@ -189,7 +191,7 @@ RtString display_text(const MenuState& m, const MenuPage& p, int i) {
         RtArray<RtString> parts = toggle_parts(type, &n);
         double v = std::trunc(rt_index(p.values, i));
         if (n >= 1 && v >= 0 && v < n) return rt_index(parts, static_cast<int>(v) + 1);
-        return RtString();
+        return n >= 1 ? RtString("*INVALID*") : RtString();
     }
     if (type == "key") return key_line_text(m.page, i + 1);
     if (rt_mid(type, 0, 5) == "level")

@@ -34,8 +34,10 @@ void enter_board_frame(int count, int index) {
 bool start_board_level(BoardState& board, int index) {
     if (start_level(board) != 0) return true;
     RtString file = level_file_name("levlib", board.level_number);
-    RtString why = rt_file_exists(file) != 0 ? file + " is not a valid level"
-                                             : file + " is missing (the end of the level library)";
+    const RtString problem = level_file_problem(file);
+    RtString why = problem.empty()             ? file + " is not a valid level"
+                   : problem == "no such file" ? file + " is missing (the end of the level library)"
+                                               : file + " cannot be read: " + problem;
     rt_log(RtString("game: board ") + RtString(index) + " cannot start level " +
            RtString(static_cast<int>(board.level_number)) + ": " + why +
            "; back to the title screen");
@@ -58,9 +60,10 @@ enum class FadeResult { kPlaying, kEnd };
 
 // A completed level without a next one: the library is done for this board.
 // (A restart loads the level being played again, which is there; a next
-// level that is there but broken only goes back to the title.)
+// level that is there but broken, or no plain file, only goes back to the
+// title.)
 bool library_done(const BoardState& board) {
-    return rt_file_exists(level_file_name("levlib", board.level_number)) == 0;
+    return level_file_problem(level_file_name("levlib", board.level_number)) == "no such file";
 }
 
 // The iris over a board that is closing or opening; a closed iris either

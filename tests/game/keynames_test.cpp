@@ -16,22 +16,24 @@ TEST(KeyNames, BindingLabels) {
         {"K", "*NONE*"},
         {"K0", ""},
         {"K84", ""},
-        {"K300", ""},
-        {"K-1", ""},
+        // Numbers that name no key or control say so.
+        {"K300", "*INVALID*"},
+        {"K-1", "*INVALID*"},
+        {"K200.5", "*INVALID*"},
         {"k200", "*NONE*"},
         {"", "*NONE*"},
         {"NO_DATA", "*NONE*"},
         {"J0-3", "J1,POS_Y"},
         {"J1-16", "J2,BUT_1"},
         {"J0-47", "J1,BUT_32"},
-        {"J0-48", "J1,BUT_33"},
+        {"J0-48", "*INVALID*"},
+        {"J9-999", "*INVALID*"},
         {"J9-15", "J10,POS_POVY"},
         {"J0", "0"},
         {"J0-1-2", "0"},
-        // Hand-edited numbers far outside the int range are held at its ends.
-        {"J0-99999999999", "J1,BUT_2147483647"},
-        {"J0-1e300", "J1,BUT_2147483647"},
-        {"J0-0.5", "J1,BUT_-14"},
+        {"J0-99999999999", "*INVALID*"},
+        {"J0-1e300", "*INVALID*"},
+        {"J0-0.5", "*INVALID*"},
         // Pads by the names of the standard layout; the D-pad and the sticks
         // need no "Pad" for the first pad.
         {"P0-0", "Pad A"},
@@ -68,4 +70,8 @@ TEST(KeyNames, TableNamesExactlyTheKnownCodes) {
     EXPECT_EQ(KeyName(256).str(), "");
     EXPECT_EQ(ControlName(13).str(), "POS_POVX");
     EXPECT_EQ(ControlName(16).str(), "BUT_1");
+    // Numbers far outside the int range are held at its ends.
+    EXPECT_EQ(ControlName(99999999999).str(), "BUT_2147483647");
+    EXPECT_EQ(ControlName(1e300).str(), "BUT_2147483647");
+    EXPECT_EQ(ControlName(0.5).str(), "BUT_-14");
 }

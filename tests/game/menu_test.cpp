@@ -126,17 +126,24 @@ TEST_F(Menu, TogglesStepThroughTheirChoicesAndAreWrittenBack) {
     EXPECT_NE(text.str().find("2value=0"), std::string::npos) << text.str();
 }
 
-TEST_F(Menu, ToggleOutsideItsChoicesShowsNothingAndStepsBackIn) {
+// A stored index outside the choices says so, and one press brings it to
+// the first choice (a screen value of 99 must not land on a full screen).
+TEST_F(Menu, ToggleOutsideItsChoicesSaysSoAndStepsToTheFirst) {
     ini_put("options", "1value", "7");
     ini_put("options", "2value", "-6");
     open_root_line(1);
-    EXPECT_EQ(display(0), "");
-    EXPECT_EQ(display(1), "");
+    EXPECT_EQ(display(0), "*INVALID*");
+    EXPECT_EQ(display(1), "*INVALID*");
     press(kKeyRight);
-    EXPECT_EQ(value("options", 1), "0"); // (2 + 7 + 1) mod 2
+    EXPECT_EQ(value("options", 1), "0");
+    EXPECT_EQ(display(0), "off");
     press(kKeyDown);
     press(kKeyRight);
-    EXPECT_EQ(value("options", 2), "1") << "a negative index comes back into range";
+    EXPECT_EQ(value("options", 2), "0") << "a negative index comes back at the first";
+    ini_put("options", "2value", "4");
+    MenuFrame();
+    press(kKeyRight);
+    EXPECT_EQ(value("options", 2), "0") << "not (3 + 4 + 1) mod 3";
 }
 
 TEST_F(Menu, KeyLinesShowTheBindingName) {

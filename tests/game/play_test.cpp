@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -343,6 +345,7 @@ TEST_F(Play, LevelThatCannotBeStartedReturnsWithALogEntry) {
         double players;
         std::vector<KeyPress> keys;
         const char* logged;
+        const char* planted = nullptr; // "pipe" or "empty" as level 2
     };
     const Case cases[] = {
         {"end",
@@ -356,11 +359,29 @@ TEST_F(Play, LevelThatCannotBeStartedReturnsWithALogEntry) {
          {{kKeyRight, 2, 3}, {kKeyRight, 8, 9}},
          "game: board 0 cannot start level 2: levlib/QLEV2.CMD is not a valid level"},
         {"second", {{1, kLevel}}, 2, {}, "game: board 1 cannot start level 5"},
+        // Neither is the end of the library, and each log says what is wrong.
+        {"pipe",
+         {{1, kLevel}},
+         1,
+         {{kKeyRight, 2, 3}, {kKeyRight, 8, 9}},
+         "game: board 0 cannot start level 2: levlib/QLEV2.CMD cannot be read: not a plain file",
+         "pipe"},
+        {"empty",
+         {{1, kLevel}},
+         1,
+         {{kKeyRight, 2, 3}, {kKeyRight, 8, 9}},
+         "level: levlib/QLEV2.CMD: the level file is empty",
+         "empty"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dir);
         run_ = GameRun();
         make_game_dir(c.dir, c.levels);
+        if (c.planted != nullptr && std::string(c.planted) == "pipe") {
+            ASSERT_EQ(mkfifo("levlib/QLEV2.CMD", 0600), 0);
+        }
+        if (c.planted != nullptr && std::string(c.planted) == "empty")
+            std::ofstream("levlib/QLEV2.CMD").flush();
         size_t before = log_text().size();
         EXPECT_EQ(play(c.players, c.keys), 0);
         EXPECT_NE(log_text().find(c.logged, before), std::string::npos) << log_text();

@@ -10,10 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <ostream>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -126,6 +128,99 @@ TEST_P(ProtectedFiles, UnreadableFileIsNeverReplaced) {
 
 INSTANTIATE_TEST_SUITE_P(Writers, ProtectedFiles, testing::ValuesIn(kWriters),
                          [](const auto& info) { return std::string(info.param.label); });
+
+// A symbolic link in place of a settings or line file is followed only to a
+// plain file of the writer's own in a folder of the writer's own, and root
+// follows none that sits in a folder of another user. Every folder here is
+// open to all, so only ownership can tell the cases apart.
+constexpr uid_t kRoot = 0;
+constexpr uid_t kPlayer = 65534;
+
+enum class Target { kFile, kFolder, kNothing };
+
+struct LinkCase {
+    const char* label;
+    uid_t writer;
+    uid_t link_folder;   // owner of the folder holding the link
+    uid_t target_folder; // owner of the folder holding the target
+    uid_t target_owner;
+    Target target;
+    bool followed;
+};
+
+const LinkCase kLinks[] = {
+    {"PlayerOwnFile", kPlayer, kPlayer, kPlayer, kPlayer, Target::kFile, true},
+    {"PlayerFileOfRoot", kPlayer, kPlayer, kPlayer, kRoot, Target::kFile, false},
+    {"PlayerOwnFileInRootsFolder", kPlayer, kPlayer, kRoot, kPlayer, Target::kFile, false},
+    {"PlayerDangling", kPlayer, kPlayer, kPlayer, kPlayer, Target::kNothing, false},
+    {"PlayerFolder", kPlayer, kPlayer, kPlayer, kPlayer, Target::kFolder, false},
+    {"RootOwnFile", kRoot, kRoot, kRoot, kRoot, Target::kFile, true},
+    {"RootFromPlayersFolder", kRoot, kPlayer, kRoot, kRoot, Target::kFile, false},
+    {"RootPlayersFile", kRoot, kRoot, kPlayer, kPlayer, Target::kFile, false},
+    {"RootDangling", kRoot, kRoot, kRoot, kRoot, Target::kNothing, false},
+};
+
+// In the child: become the writer, write, open the file again and print what
+// the game now holds (a refused change stays in memory), and end.
+[[noreturn]] void write_through_link(const char* writer_label, uid_t writer,
+                                     const std::string& file) {
+    if (writer != geteuid() && (setgid(writer) != 0 || setuid(writer) != 0)) std::_Exit(3);
+    const RtString name_here(file.c_str());
+    std::string held;
+    if (std::string(writer_label) == "settings") {
+        ini_open(name_here);
+        ini_put("a", "k", "new");
+        ini_open(name_here);
+        held = ini_get("a", "k").str();
+    } else {
+        lf_put_text(name_here, 1, "new");
+        lf_flush();
+        held = lf_get_text(name_here, 1).str();
+    }
+    std::fprintf(stderr, "held=%s;\n", held.c_str());
+    std::_Exit(0);
+}
+
+TEST_P(ProtectedFiles, LinksAreFollowedOnlyToTheWritersOwnFiles) {
+    if (geteuid() != 0) GTEST_SKIP() << "making files of two users needs root";
+    for (const LinkCase& c : kLinks) {
+        const fs::path base = dir_ / c.label;
+        const fs::path link = base / "links" / "settings.ini";
+        const fs::path target = base / "targets" / "real.ini";
+        for (const auto& [folder, owner] : {std::pair{base, kRoot},
+                                            {base / "links", c.link_folder},
+                                            {base / "targets", c.target_folder}}) {
+            fs::create_directory(folder);
+            fs::permissions(folder, fs::perms::all);
+            ASSERT_EQ(chown(folder.c_str(), owner, owner), 0);
+        }
+        if (c.target == Target::kFile) write_text(target, kOriginal);
+        if (c.target == Target::kFolder) fs::create_directory(target);
+        if (c.target != Target::kNothing) {
+            fs::permissions(target, fs::perms::all);
+            ASSERT_EQ(chown(target.c_str(), c.target_owner, c.target_owner), 0);
+        }
+        fs::create_symlink(target, link);
+        fs::remove(dir_ / "ErrorLog.txt");
+        EXPECT_EXIT(write_through_link(GetParam().label, c.writer, link.string()),
+                    testing::ExitedWithCode(0), "held=new;")
+            << c.label;
+        EXPECT_TRUE(fs::is_symlink(link)) << c.label << ": the link was replaced";
+        const bool changed = c.target == Target::kFile && read_text(target) != kOriginal;
+        EXPECT_EQ(changed, c.followed) << c.label << ": " << read_text(target);
+        if (c.followed) {
+            EXPECT_NE(read_text(target).find("new"), std::string::npos) << c.label;
+        }
+        if (c.target == Target::kNothing) {
+            EXPECT_FALSE(fs::exists(fs::symlink_status(target))) << c.label << ": target made";
+        }
+        if (c.target == Target::kFolder) {
+            EXPECT_TRUE(fs::is_directory(target)) << c.label;
+        }
+        EXPECT_EQ(log().find(GetParam().logged + link.string()) != std::string::npos, !c.followed)
+            << c.label << ": " << log();
+    }
+}
 
 class GuardedReaders : public TempDirTest {};
 

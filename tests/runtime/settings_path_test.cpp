@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <ostream>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -214,6 +215,104 @@ TEST_F(SettingsPathTest, ChangesSurviveTheNextStartInAnInstalledCopy) {
     lock_game_dir();
     EXPECT_EXIT(change_and_reopen(shipped(), dir_ / "log"), testing::ExitedWithCode(0),
                 "repeat=1 button=-1;");
+    EXPECT_EQ(read_text(shipped()), kShipped);
+}
+
+// Whatever state the player's copy is in, the game plays with the shipped
+// pages and keys in memory for what the copy lacks, and the copy is left as
+// it is when it cannot be read or written.
+[[noreturn]] void open_as_player(const std::string& name, const fs::path& log_dir) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) std::_Exit(3);
+    setenv("TMPDIR", log_dir.c_str(), 1);
+    ini_open(rt_settings_file(RtString(name.c_str())));
+    ini_put("options", "3value", "1"); // kept in memory when it cannot be saved
+    ini_open(rt_settings_file(RtString(name.c_str())));
+    std::fprintf(stderr, "own=%s new=%s back=%s repeat=%s;\n",
+                 ini_get("keyconfig1", "1value").c_str(), ini_get("keyconfig2", "1value").c_str(),
+                 ini_get("keyconfig1", "10value").c_str(), ini_get("options", "3value").c_str());
+    std::_Exit(0);
+}
+
+TEST_F(SettingsPathTest, AnUnrepairableCopyStillPlaysWithTheShippedLines) {
+    struct CopyCase {
+        const char* label;
+        std::string text;
+        fs::perms mode;
+        const char* own; // the player's Up key as the game sees it
+        const char* logged;
+        bool linked = false; // the copy a link to a file of root's elsewhere
+    };
+    const std::string cut = std::string(kOldCopy).substr(0, 105); // ends inside a line
+    const std::string large = kOldCopy + std::string(kIniMaxBytes, ';');
+    const CopyCase cases[] = {
+        {"cut short, read-only", cut, fs::perms::owner_read | fs::perms::others_read, "K17",
+         "settings: cannot write "},
+        {"too large", large, fs::perms::all, "K200", "file too large"},
+        {"unreadable", kOldCopy, fs::perms::none, "K200", "settings: cannot write "},
+        {"link to a file it may not write", kOldCopy, fs::perms::all, "K17",
+         "settings: cannot write ", true},
+    };
+    write_text(dir_ / "game" / "cropstack.ini", kNewShipped);
+    lock_game_dir();
+    fs::create_directories(user_copy().parent_path());
+    fs::permissions(user_copy().parent_path(), fs::perms::all);
+    for (const CopyCase& c : cases) {
+        if (c.linked && geteuid() != 0) continue; // a file of another user needs root
+        fs::remove(user_copy());
+        fs::remove(dir_ / "log" / "ErrorLog.txt");
+        const fs::path file = c.linked ? dir_ / "elsewhere.ini" : user_copy();
+        write_text(file, c.text);
+        // Root's own file: the player may not change its mode back.
+        if (geteuid() == 0) {
+            ASSERT_EQ(chown(file.c_str(), 0, 0), 0);
+        }
+        fs::permissions(file, c.mode);
+        if (c.linked) fs::create_symlink(file, user_copy());
+        EXPECT_EXIT(open_as_player(shipped(), dir_ / "log"), testing::ExitedWithCode(0),
+                    std::string("own=") + c.own + " new=K72 back=root repeat=1;")
+            << c.label;
+        EXPECT_TRUE(read_text(user_copy()) == c.text) << c.label;
+        EXPECT_NE(read_text(dir_ / "log" / "ErrorLog.txt").find(c.logged), std::string::npos)
+            << c.label << ": " << read_text(dir_ / "log" / "ErrorLog.txt");
+    }
+}
+
+// A dangling link as the player's copy is never written through: its target
+// is not made.
+TEST_F(SettingsPathTest, ADanglingLinkAsTheCopyMakesNothing) {
+    lock_game_dir();
+    fs::create_directories(user_copy().parent_path());
+    fs::permissions(user_copy().parent_path(), fs::perms::all);
+    fs::create_symlink(dir_ / "elsewhere.ini", user_copy());
+    EXPECT_EXIT(choose_as_player(shipped(), dir_ / "log"), testing::ExitedWithCode(0), "chosen=");
+    EXPECT_FALSE(fs::exists(dir_ / "elsewhere.ini"));
+    EXPECT_TRUE(fs::is_symlink(user_copy()));
+}
+
+// A save killed between writing and renaming leaves a temporary file; the
+// next start removes those of a process that has ended, and no other file.
+TEST_F(SettingsPathTest, StaleTemporaryFilesOfASaveAreRemovedAtStart) {
+    const pid_t child = fork();
+    if (child == 0) std::_Exit(0);
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    const std::string dead = std::to_string(child), alive = std::to_string(getpid());
+    const struct {
+        std::string name;
+        bool kept;
+    } files[] = {
+        {".cropstack.ini." + dead + ".0.tmp", false},
+        {".cropstack-progress.ini." + dead + ".12.tmp", false},
+        {".cropstack.ini." + alive + ".0.tmp", true}, // a running copy's save
+        {".notes.txt." + dead + ".0.tmp", true},      // not the game's
+        {".cropstack.ini." + dead + ".x.tmp", true},
+        {"cropstack.ini." + dead + ".0.tmp", true},
+    };
+    for (const auto& f : files)
+        write_text(dir_ / "game" / f.name, "partial");
+    EXPECT_EQ(rt_settings_file(RtString(shipped().c_str())).str(), shipped());
+    for (const auto& f : files)
+        EXPECT_EQ(fs::exists(dir_ / "game" / f.name), f.kept) << f.name;
     EXPECT_EQ(read_text(shipped()), kShipped);
 }
 

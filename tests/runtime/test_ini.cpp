@@ -220,4 +220,28 @@ TEST_F(IniFileTest, FailedWriteBackKeepsTheOldFileAndLogs) {
     EXPECT_EQ(read_text(dir_ / "plain"), "x");
 }
 
+// Two copies of the game on one settings file: each save makes only its own
+// changes, over what the file holds at that moment.
+TEST_F(IniFileTest, TwoStoresOnOneFileKeepBothChanges) {
+    write_text(dir_ / "s.ini", "[keyconfig1]\n1value=K200\n2value=K208\n[options]\n3value=0\n");
+    IniStore a, b;
+    a.open(name("s.ini"));
+    b.open(name("s.ini"));
+    a.put("keyconfig1", "1value", "K17");
+    b.put("options", "3value", "1");
+    b.put("keyconfig1", "2value", "");
+    a.flush();
+    b.flush();
+    IniStore file;
+    file.load(name("s.ini"));
+    EXPECT_EQ(file.text(), "[keyconfig1]\r\n1value=K17\r\n[options]\r\n3value=1\r\n");
+    // A save with nothing new leaves the other copy's later change alone.
+    a.put("options", "4value", "2");
+    a.flush();
+    b.flush();
+    file.clear();
+    file.load(name("s.ini"));
+    EXPECT_EQ(file.get("options", "4value").str(), "2");
+}
+
 } // namespace

@@ -233,6 +233,18 @@ TEST(LoadModel, LogsAndEmptiesTheSlotOnAReadError) {
     EXPECT_NE(read_log().find("# read error\r\n" + path + "\r\n"), std::string::npos) << read_log();
 }
 
+// A missing model leaves its slot as it was and a log entry naming it, so
+// walls that are not drawn can be traced to their file.
+TEST(LoadModel, MissingFileIsLogged) {
+    ASSERT_EQ(LoadModel(write_file("kept.ddd", kTextMesh11).c_str(), 41), 1);
+    rt_delete_log();
+    const std::string path = (scratch_dir() / "wall-gone.ddd").string();
+    EXPECT_EQ(LoadModel(path.c_str(), 41), 0);
+    EXPECT_TRUE(scene3d().slots[41].loaded);
+    EXPECT_NE(read_log().find("scene3d: cannot open " + path + ": no such file"), std::string::npos)
+        << read_log();
+}
+
 // A device named as a model never ends; it is refused before any read.
 TEST(LoadModel, EndlessFileIsRefusedAsTooLarge) {
     MeshObjectX mesh;

@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace whole {
 namespace {
@@ -293,6 +295,30 @@ TEST(WholeProgram, TheMouseWalksOutOfALevel) {
     for (std::size_t i = 0; i + 3 < way.pixels.size(); i += 4)
         yellow += way.pixels[i] > 110 && way.pixels[i + 1] > 180 && way.pixels[i + 2] < 90;
     EXPECT_GT(yellow, 300) << "no way marked";
+}
+
+// Without a display, and with no headless driver asked for, the game itself
+// (not this test program, whose entry asks for one) does not run unseen: it
+// ends at once, says why and reports a failure.
+[[noreturn]] void run_game_without_display(const RunDir& run) {
+    for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"})
+        unsetenv(name);
+    setenv("TMPDIR", run.log.c_str(), 1);
+    const fs::path game = fs::read_symlink("/proc/self/exe").parent_path() / "cropstack";
+    fs::copy_file(game, run.dir / "cropstack");
+    const std::string exe = (run.dir / "cropstack").string();
+    const char* argv[] = {exe.c_str(), nullptr};
+    alarm(30); // a game running unseen would never end by itself
+    execv(exe.c_str(), const_cast<char* const*>(argv));
+    std::_Exit(127);
+}
+
+TEST(WholeProgram, NoDisplayEndsAtOnceWithAMessage) {
+    const RunDir run = make_run_dir(test_name());
+    EXPECT_EXIT(
+        run_game_without_display(run),
+        [](int status) { return WIFEXITED(status) && WEXITSTATUS(status) != 0; },
+        HasSubstr("no display: "));
 }
 
 } // namespace

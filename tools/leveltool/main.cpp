@@ -18,6 +18,7 @@
 #include "tools/leveltool/drawing.h"
 #include "tools/leveltool/measures.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -27,13 +28,19 @@
 
 namespace {
 
-bool read_file(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    text = s.str();
-    return true;
+// The library's files are small; anything larger is not one of them.
+constexpr std::uint64_t kToolReadLimit = 16u << 20;
+
+// Read through the game's guarded open: a pipe or a device in place of a file
+// is refused at once instead of blocking the tool or growing it without end.
+// *why says what is wrong when the file is there but cannot be read; it is
+// null when the file is simply missing.
+bool read_file(const std::string& path, std::string& text, const char** why = nullptr) {
+    const char* reason = nullptr;
+    const bool ok =
+        rt_read_data_file(RtString(path.c_str()), nullptr, &text, kToolReadLimit, &reason);
+    if (why != nullptr) *why = ok || std::string(reason) == "no such file" ? nullptr : reason;
+    return ok;
 }
 
 bool write_file(const std::string& path, const std::string& text) {
@@ -75,12 +82,17 @@ std::string level_info_of(const std::vector<DrawnLevel>& levels) {
 // Writes (or, when checking, compares) one output; false when it failed or is stale.
 bool produce(const std::string& path, const std::string& text, bool check) {
     std::string old;
+    const char* why = nullptr;
+    if (read_file(path, old, &why) && old == text) return true;
+    if (why != nullptr) {
+        // Never written into either: a pipe would block the write.
+        std::fprintf(stderr, "cropstack-leveltool: cannot read %s: %s\n", path.c_str(), why);
+        return false;
+    }
     if (check) {
-        if (read_file(path, old) && old == text) return true;
         std::fprintf(stderr, "cropstack-leveltool: %s is not up to date\n", path.c_str());
         return false;
     }
-    if (read_file(path, old) && old == text) return true;
     if (write_file(path, text)) return true;
     std::fprintf(stderr, "cropstack-leveltool: cannot write %s\n", path.c_str());
     return false;
@@ -149,9 +161,12 @@ int main(int argc, char** argv) {
     std::string source = argv[first], dir = argv[first + 1];
     std::string text, error;
     std::vector<DrawnLevel> levels;
-    if (!read_file(source, text) || !parse_library(text, levels, error)) {
+    const char* why = nullptr;
+    if (!read_file(source, text, &why) || !parse_library(text, levels, error)) {
         std::fprintf(stderr, "cropstack-leveltool: %s: %s\n", source.c_str(),
-                     error.empty() ? "cannot read" : error.c_str());
+                     !error.empty()   ? error.c_str()
+                     : why != nullptr ? (std::string("cannot read: ") + why).c_str()
+                                      : "cannot read: no such file");
         return 1;
     }
     if (measures) return run_measures(levels, dir, dead_ends, every);
