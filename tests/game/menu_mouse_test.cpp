@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <fstream>
 #include <string>
 
@@ -73,6 +75,11 @@ const Case kCases[] = {
      "keys/2",
      "K57"},
 };
+
+// Failures name the case.
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class MenuMouse : public ::testing::TestWithParam<Case> {
   protected:
