@@ -3,6 +3,7 @@
 #include "graphics/gl_ext.h"
 #include "graphics/graphics.h"
 #include "graphics/graphics_local.h"
+#include "platform/plat_video.h"
 
 #include <algorithm>
 #include <cmath>
@@ -90,28 +91,65 @@ void PolyEnd() {
     renderer().PolyEnd();
 }
 
-bool ReadScreenPixels(int x, int y, int width, int height, DecodedImage& out) {
-    const ZiriZUDoriravu& r = renderer();
-    if (!r.ready || width < 1 || height < 1) return false;
+namespace {
+
+// Reads drawable pixels (GL's lower-left x, y) as RGBA, first row = top.
+void read_drawable(int x, int y, int width, int height, std::vector<std::uint8_t>& out) {
     std::vector<std::uint8_t> raw(static_cast<std::size_t>(width) * height * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
-    glReadPixels(x, r.height - y - height, width, height, GL_RGBA, GL_UNSIGNED_BYTE, raw.data());
-    out.width = width;
-    out.height = height;
-    out.pixels.resize(raw.size());
+    glReadPixels(x, y, width, height, GL_RGBA, GL_UNSIGNED_BYTE, raw.data());
+    out.resize(raw.size());
     // GL rows run bottom-up; the image starts with the top row.
     std::size_t row_bytes = static_cast<std::size_t>(width) * 4;
     for (int row = 0; row < height; ++row)
         std::copy_n(&raw[(static_cast<std::size_t>(height - 1 - row)) * row_bytes], row_bytes,
-                    &out.pixels[static_cast<std::size_t>(row) * row_bytes]);
+                    &out[static_cast<std::size_t>(row) * row_bytes]);
+}
+
+} // namespace
+
+bool ReadScreenPixels(int x, int y, int width, int height, DecodedImage& out) {
+    const ZiriZUDoriravu& r = renderer();
+    if (!r.ready || width < 1 || height < 1) return false;
+    int box[4];
+    r.PictureToDrawable(x, y, width, height, box);
+    out.width = width;
+    out.height = height;
+    if (box[2] == width && box[3] == height) {
+        read_drawable(box[0], box[1], width, height, out.pixels);
+        return true;
+    }
+    // Scaled: each picture pixel reads the drawable pixel at its centre.
+    std::vector<std::uint8_t> shown;
+    const int bw = std::max(box[2], 1), bh = std::max(box[3], 1);
+    read_drawable(box[0], box[1], bw, bh, shown);
+    out.pixels.assign(static_cast<std::size_t>(width) * height * 4, 0);
+    for (int row = 0; row < height; ++row) {
+        const int sy = std::min(static_cast<int>((row + 0.5) * bh / height), bh - 1);
+        for (int col = 0; col < width; ++col) {
+            const int sx = std::min(static_cast<int>((col + 0.5) * bw / width), bw - 1);
+            std::copy_n(&shown[(static_cast<std::size_t>(sy) * bw + sx) * 4], 4,
+                        &out.pixels[(static_cast<std::size_t>(row) * width + col) * 4]);
+        }
+    }
+    return true;
+}
+
+bool ReadWindowPixels(DecodedImage& out) {
+    const ZiriZUDoriravu& r = renderer();
+    int w = 0, h = 0;
+    plat_video_client_size(&w, &h);
+    if (!r.ready || w < 1 || h < 1) return false;
+    out.width = w;
+    out.height = h;
+    read_drawable(0, 0, w, h, out.pixels);
     return true;
 }
 
 bool SaveScreenshot(const RtString& png_path) {
-    const ZiriZUDoriravu& r = renderer();
     DecodedImage image;
-    if (!ReadScreenPixels(0, 0, r.width, r.height, image)) return false;
+    if (!ReadWindowPixels(image)) return false;
     // The frame is opaque; the back buffer's alpha is whatever blending left.
     for (std::size_t i = 3; i < image.pixels.size(); i += 4)
         image.pixels[i] = 255;

@@ -62,15 +62,18 @@ void slot_quad(const ZiriZUDoriravu& r, int slot, float x, float y, float w, flo
     }
     glEnable(GL_SCISSOR_TEST);
     for (const ClearRect& p : parts) {
-        glScissor(r.viewport_x + p.left, r.height - r.viewport_y - p.bottom, p.right - p.left,
-                  p.bottom - p.top);
+        int box[4];
+        r.PictureToDrawable(r.viewport_x + p.left, r.viewport_y + p.top, p.right - p.left,
+                            p.bottom - p.top, box);
+        glScissor(box[0], box[1], box[2], box[3]);
         textured_quad(x, y, w, h, u, v);
     }
     glDisable(GL_SCISSOR_TEST);
 }
 
 // Sets up flat-coloured, untextured drawing for lines and rectangles, with
-// the projection nudged by 3/8 pixel so edges rasterise pixel-exactly.
+// the projection nudged by 3/8 of a drawable pixel so edges rasterise
+// pixel-exactly at any scale of the picture.
 void begin_flat(ZiriZUDoriravu& r, std::uint32_t colour, int saved[3],
                 const std::uint32_t** saved_table) {
     glDisable(GL_ALPHA_TEST);
@@ -86,7 +89,8 @@ void begin_flat(ZiriZUDoriravu& r, std::uint32_t colour, int saved[3],
     r.BindSlotTextures(-1, -1, 0);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
-    glTranslatef(0.375f, 0.375f, 0);
+    const float nudge = static_cast<float>(0.375 / r.picture_scale);
+    glTranslatef(nudge, nudge, 0);
     glMatrixMode(GL_MODELVIEW);
 }
 
@@ -107,8 +111,8 @@ void ZiriZUDoriravu::DrawSprite(int slot, float x, float y) {
     const SpriteSlot& s = slots[slot];
     BindSlotTextures(slot, -1, 0);
     float w = static_cast<float>(s.image_width), h = static_cast<float>(s.image_height);
-    slot_quad(*this, slot, std::ceil(x), std::ceil(y), w, h, w / s.texture_width,
-              h / s.texture_height);
+    slot_quad(*this, slot, std::ceil(x), std::ceil(y), w, h, w * s.texel_scale / s.texture_width,
+              h * s.texel_scale / s.texture_height);
 }
 
 void ZiriZUDoriravu::StretchSprite(int slot, float x, float y, float w, float h) {
@@ -116,8 +120,8 @@ void ZiriZUDoriravu::StretchSprite(int slot, float x, float y, float w, float h)
     const SpriteSlot& s = slots[slot];
     BindSlotTextures(slot, -1, 0);
     slot_quad(*this, slot, std::ceil(x), std::ceil(y), std::ceil(w), std::ceil(h),
-              static_cast<float>(s.image_width) / s.texture_width,
-              static_cast<float>(s.image_height) / s.texture_height);
+              s.image_width * s.texel_scale / s.texture_width,
+              s.image_height * s.texel_scale / s.texture_height);
 }
 
 void ZiriZUDoriravu::DrawLine(int x1, int y1, int x2, int y2, std::uint32_t colour) {
@@ -125,6 +129,10 @@ void ZiriZUDoriravu::DrawLine(int x1, int y1, int x2, int y2, std::uint32_t colo
     const std::uint32_t* table = nullptr;
     begin_flat(*this, colour, saved, &table);
     float ex = static_cast<float>(x2), ey = -static_cast<float>(y2 + 1);
+    // A line stays one picture pixel wide when the picture is scaled up.
+    const float thickness = static_cast<float>(std::max(1.0, std::round(picture_scale)));
+    glLineWidth(thickness);
+    glPointSize(thickness);
     glBegin(GL_LINES);
     glVertex2f(static_cast<float>(x1), -static_cast<float>(y1 + 1));
     glVertex2f(ex, ey);
@@ -133,6 +141,8 @@ void ZiriZUDoriravu::DrawLine(int x1, int y1, int x2, int y2, std::uint32_t colo
     glBegin(GL_POINTS);
     glVertex2f(ex, ey);
     glEnd();
+    glLineWidth(1);
+    glPointSize(1);
     end_flat(*this, saved, table);
 }
 
@@ -168,8 +178,8 @@ void ZiriZUDoriravu::PolyVertex(float x, float y, float tx, float ty, std::uint3
     v.u = v.v = 0;
     if (poly_slot >= 0 && slot_loaded(*this, poly_slot)) {
         const SpriteSlot& s = slots[poly_slot];
-        v.u = tx / s.texture_width;
-        v.v = (s.image_height - ty) / s.texture_height;
+        v.u = tx * s.texel_scale / s.texture_width;
+        v.v = (s.image_height - ty) * s.texel_scale / s.texture_height;
     }
     float a = current_alpha;
     v.r = (colour & 0xff) / 255.0f * a;

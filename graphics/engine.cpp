@@ -18,6 +18,7 @@ constexpr double kPausePollMs = 100;
 
 void (*g_leave_shadow_hook)() = nullptr;
 void (*g_frame_reset_hook)() = nullptr;
+void (*g_window_size_hook)(int, int) = nullptr;
 bool g_end_hook_added = false;
 
 void set_time_stamps() {
@@ -129,6 +130,8 @@ bool OpenRenderWindow(const RtString& title, int width, int height) {
     if (reopen) {
         r.width = width;
         r.height = height;
+        r.window = e.window;
+        r.RefreshPictureFit();
         r.SetViewport2D(0, 0, 0, 0);
         return true;
     }
@@ -197,11 +200,19 @@ void ShowScreen() {
 }
 
 // Window events: a close request ends the program; losing the focus pauses
-// the game (unless the debug flag is set) and marks the caption.
+// the game (unless the debug flag is set) and marks the caption; Alt+Enter
+// and F11 switch full screen; a size the player gave the window is reported.
 double PumpMessages() {
     plat_pump_events();
     PlatWindowEvents& events = plat_window_events();
     if (events.quit) rt_end_statement();
+    if (events.toggle_full_screen) {
+        events.toggle_full_screen = false;
+        if (RenderWindowOpen()) ToggleFullScreen();
+    }
+    int player_w = 0, player_h = 0;
+    if (plat_video_take_player_size(&player_w, &player_h) && g_window_size_hook)
+        g_window_size_hook(player_w, player_h);
     if (events.active_changed) {
         events.active_changed = false;
         EngineGlobals& e = engine();
@@ -221,7 +232,36 @@ double SetScreen(double width, double height, double full_screen) {
     if (static_cast<int>(height) != 0) e.screen_height = static_cast<int>(height);
     r.width = e.screen_width;
     r.height = e.screen_height;
+    plat_video_set_window_size(e.screen_width, e.screen_height);
     return full_screen != 0 ? r.EnterFullScreen() : r.EnterWindowed();
+}
+
+void SetWindowSize(double width, double height) {
+    const double limit = 1 << 15;
+    if (!(width >= 1 && height >= 1 && width <= limit && height <= limit)) return;
+    plat_video_set_window_size(static_cast<int>(width), static_cast<int>(height));
+    ZiriZUDoriravu& r = renderer();
+    if (!r.ready) return;
+    // The offscreen driver makes a new window for a new size.
+    r.window = engine().window = plat_video_window();
+    r.RefreshPictureFit();
+    r.SetViewport2D(0, 0, 0, 0);
+}
+
+void ToggleFullScreen() {
+    ZiriZUDoriravu& r = renderer();
+    if (r.full_screen)
+        r.EnterWindowed();
+    else
+        r.EnterFullScreen();
+}
+
+double IsFullScreen() {
+    return renderer().full_screen != 0 ? 1 : 0;
+}
+
+void SetWindowSizeHook(void (*hook)(int width, int height)) {
+    g_window_size_hook = hook;
 }
 
 void SetViewport2D(double x, double y, double width, double height) {

@@ -73,6 +73,9 @@ struct SpriteSlot {
     std::int32_t texture_height = -1;
     std::int32_t image_width = 0;
     std::int32_t image_height = 0;
+    // Texels per image pixel: 1 for loaded pictures; a grab keeps the screen
+    // at the resolution the window shows it, which may be finer.
+    float texel_scale = 1;
 };
 
 struct PolyVertexData {
@@ -91,8 +94,15 @@ class ZiriZUDoriravu {
     std::int32_t height = 0;
     std::int32_t colour_depth = 0;
     std::uint8_t full_screen = 0;
+    // width and height above are the game's picture (the screen size); the
+    // window's drawable may be larger or smaller, and the picture is scaled
+    // into it as a whole (see RefreshPictureFit).
     std::int32_t viewport_x = 0, viewport_y = 0, viewport_width = 0, viewport_height = 0;
-    // 1 while the matrices SetViewport2D loads (one unit per viewport pixel)
+    // The viewport in drawable pixels as glViewport takes it (x, y of the
+    // lower-left corner, width, height).
+    std::int32_t gl_viewport[4] = {0, 0, 0, 0};
+    double picture_scale = 1; // drawable pixels per picture pixel
+    // 1 while the matrices SetViewport2D loads (one unit per picture pixel)
     // are in place; the 3D layer clears it whenever it loads its own.
     std::uint8_t matrices_2d = 0;
     std::uint8_t ready = 0;
@@ -111,6 +121,13 @@ class ZiriZUDoriravu {
     // The 2D default state; width or height below 1 means the whole screen.
     // y counts from the top of the window.
     void SetViewport2D(int x, int y, int width, int height);
+    // Reads the window's drawable size again and places the picture in it;
+    // the frame step does so once a frame, mode and size changes at once.
+    void RefreshPictureFit();
+    // A rectangle of the picture (x, y from its top left) in drawable pixels
+    // as GL takes them: the one conversion every viewport, scissor box, grab
+    // and read-back goes through.
+    void PictureToDrawable(double x, double y, double width, double height, int out[4]) const;
     int EnterFullScreen(); // 1 on success; 0 after falling back to a window
     int EnterWindowed();   // always 1
     double Now() const;    // ms, high-resolution counter when available
@@ -184,8 +201,19 @@ bool RenderWindowOpen();
 void ShowScreen();
 // Dispatches pending window events; a close request ends the program. Always 1.
 double PumpMessages();
-// Zero width or height keeps the current value.
+// The screen (picture) size and full screen or a window of that size; zero
+// width or height keeps the current value. Full screen is the desktop's own
+// resolution with the picture scaled into it.
 double SetScreen(double width, double height, double full_screen);
+// The window's client size out of full screen, whatever the picture's size:
+// the window takes it at once unless it is full screen.
+void SetWindowSize(double width, double height);
+// Switches between a window and full screen (what Alt+Enter and F11 do).
+void ToggleFullScreen();
+double IsFullScreen(); // 1 while full screen
+// Called when the player gives the window a new size (by the window
+// manager), with that client size; null removes it.
+void SetWindowSizeHook(void (*hook)(int width, int height));
 void SetViewport2D(double x, double y, double width, double height);
 double FrameTime(); // ms between the last two frame steps, at least 1
 double TotalTime(); // ms since start-up finished
@@ -198,10 +226,15 @@ void SetEscapeEnds(double flag);
 void SetLeaveShadowPassHook(void (*hook)());
 void SetFrameResetHook(void (*hook)());
 
-// Saves the current back buffer (what the next present would show) as a PNG.
+// Saves the current back buffer (what the next present would show: the
+// whole window, at its drawable size) as a PNG.
 bool SaveScreenshot(const RtString& png_path);
-// Reads the back buffer rectangle (x, y from the top-left) as RGBA, first row = top.
+// Reads the back buffer rectangle of the picture (x, y from the top-left, in
+// picture pixels) as RGBA, first row = top; where the window shows the
+// picture scaled, each picture pixel reads the drawable pixel at its centre.
 bool ReadScreenPixels(int x, int y, int width, int height, DecodedImage& out);
+// Reads the whole back buffer, every drawable pixel, first row = top.
+bool ReadWindowPixels(DecodedImage& out);
 
 // ---------------------------------------------------------------- game commands
 

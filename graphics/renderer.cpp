@@ -20,6 +20,8 @@ constexpr double kSpinMs = 0.2;
 constexpr double kMaxSleepSliceMs = 8.0;
 
 GlExtensions g_ext;
+// Where the picture lies in the window's drawable, as read at the last refresh.
+PlatPictureFit g_fit;
 
 template <typename T> void lookup(T& entry, const char* name) {
     entry = reinterpret_cast<T>(plat_video_gl_proc(name));
@@ -112,6 +114,7 @@ bool ZiriZUDoriravu::CreateContext(void* win, int w, int h, int depth, int fps) 
     full_screen = 0;
     context = plat_video_context();
     if (!context) return false;
+    RefreshPictureFit();
     report_renderer_kind();
     std::uint64_t frequency = plat_perf_frequency();
     counter_frequency = static_cast<double>(frequency);
@@ -162,7 +165,23 @@ double ZiriZUDoriravu::PresentFrame() {
         while (n < now)
             n += frame_interval;
     next_frame_time = n;
+    // The window may have changed size while events were pumped.
+    RefreshPictureFit();
     return now - t0 + 1;
+}
+
+void ZiriZUDoriravu::RefreshPictureFit() {
+    plat_video_set_picture_size(width, height);
+    g_fit = plat_video_picture_fit();
+    picture_scale = g_fit.scale;
+}
+
+void ZiriZUDoriravu::PictureToDrawable(double x, double y, double w, double h, int out[4]) const {
+    const PlatDrawableRect r = plat_fit_to_drawable(g_fit, x, y, w, h);
+    out[0] = r.x;
+    out[1] = r.y;
+    out[2] = r.width;
+    out[3] = r.height;
 }
 
 void ZiriZUDoriravu::SetViewport2D(int x, int y, int w, int h) {
@@ -174,7 +193,8 @@ void ZiriZUDoriravu::SetViewport2D(int x, int y, int w, int h) {
     viewport_y = y;
     viewport_width = w;
     viewport_height = h;
-    glViewport(x, height - y - h, w, h);
+    PictureToDrawable(x, y, w, h, gl_viewport);
+    glViewport(gl_viewport[0], gl_viewport[1], gl_viewport[2], gl_viewport[3]);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0, w, -h, 0, -1, 1);
@@ -184,35 +204,31 @@ void ZiriZUDoriravu::SetViewport2D(int x, int y, int w, int h) {
     graphics_default_2d_state();
 }
 
+// Full screen keeps the desktop's own resolution (no display mode is
+// changed, so nothing is left behind if the program stops) and the picture is
+// scaled into it.
 int ZiriZUDoriravu::EnterFullScreen() {
-    int desktop_w = 0, desktop_h = 0, desktop_bpp = 0;
-    plat_video_desktop_mode(&desktop_w, &desktop_h, &desktop_bpp);
-    int depth = (colour_depth != 0 && colour_depth != desktop_bpp) ? colour_depth : 0;
-    if (!plat_video_fullscreen(width, height, depth)) {
-        if (depth == 0 || !plat_video_fullscreen(width, height, 0)) {
-            plat_video_beep();
-            rt_log("No Fullscreen Mode available");
-            EnterWindowed();
-            return 0;
-        }
-        colour_depth = desktop_bpp;
+    if (!plat_video_fullscreen()) {
+        plat_video_beep();
+        rt_log("No Fullscreen Mode available");
+        EnterWindowed();
+        return 0;
     }
     plat_video_raise();
-    SetViewport2D(0, 0, 0, 0);
     full_screen = 1;
+    RefreshPictureFit();
+    SetViewport2D(0, 0, 0, 0);
     return 1;
 }
 
 int ZiriZUDoriravu::EnterWindowed() {
-    bool was_full = full_screen != 0;
-    plat_video_windowed(width, height);
+    plat_video_windowed();
     window = plat_video_window();
     engine().window = window;
-    // Give the display time to settle after a mode change.
-    if (was_full) plat_sleep_ms(500);
     plat_video_raise();
-    SetViewport2D(0, 0, 0, 0);
     full_screen = 0;
+    RefreshPictureFit();
+    SetViewport2D(0, 0, 0, 0);
     return 1;
 }
 

@@ -159,6 +159,7 @@ void ZiriZUDoriravu::ReleaseSlot(int slot) {
     }
     s.texture_width = -1;
     s.texture_height = -1;
+    s.texel_scale = 1;
     set_slot_clear_regions(slot, {});
 }
 
@@ -182,10 +183,15 @@ bool ZiriZUDoriravu::LoadSprite(const RtString& file, int slot, std::uint32_t ke
     return true;
 }
 
+// The grab takes the drawable pixels the picture rectangle covers, so a
+// picture shown scaled up keeps its detail in the sprite.
 void ZiriZUDoriravu::GrabSprite(int slot, int x, int y, int w, int h) {
     if (!ready || !graphics_valid_slot(slot) || w < 1 || h < 1) return;
+    int box[4];
+    PictureToDrawable(x, y, w, h, box);
+    if (box[2] < 1 || box[3] < 1) return;
     SpriteSlot& s = slots[slot];
-    int tw = graphics_pow2_at_least(w, 32), th = graphics_pow2_at_least(h, 32);
+    int tw = graphics_pow2_at_least(box[2], 32), th = graphics_pow2_at_least(box[3], 32);
     if (s.texture == 0 || s.texture_width != tw || s.texture_height != th) {
         delete_texture(s.texture);
         delete_texture(s.mip_texture);
@@ -201,11 +207,12 @@ void ZiriZUDoriravu::GrabSprite(int slot, int x, int y, int w, int h) {
     }
     delete_texture(s.mip_texture);
     glBindTexture(GL_TEXTURE_2D, s.texture);
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, x, height - y - h, w, h);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, box[0], box[1], box[2], box[3]);
     s.texture_width = tw;
     s.texture_height = th;
     s.image_width = w;
     s.image_height = h;
+    s.texel_scale = static_cast<float>(box[2]) / static_cast<float>(w);
     set_slot_clear_regions(slot, {}); // nothing is known of the screen's pixels
 }
 

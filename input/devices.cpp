@@ -32,6 +32,14 @@ int sign(int value) {
     return (value > 0) - (value < 0);
 }
 
+// The pointer in picture pixels: the window shows the game's picture
+// scaled and centred, so the pointer is mapped back through the same fit.
+void pointer_in_picture(int* x, int* y) {
+    int wx = 0, wy = 0;
+    plat_mouse_position(&wx, &wy);
+    plat_video_window_to_picture(wx, wy, x, y);
+}
+
 // Fresh movement for the frame's first mouse read.
 void take_movement(InputDevices& devices) {
     int rel_dx = 0, rel_dy = 0, wheel = 0;
@@ -39,7 +47,7 @@ void take_movement(InputDevices& devices) {
     int dx = rel_dx, dy = rel_dy;
     if (devices.system_pointer) {
         int x = 0, y = 0;
-        plat_mouse_position(&x, &y);
+        pointer_in_picture(&x, &y);
         dx = x - devices.mouse_x;
         dy = y - devices.mouse_y;
         devices.mouse_x = x;
@@ -81,7 +89,7 @@ std::int32_t InputSetup(InputDevices& devices, void* window, void* /*instance*/,
     }
     devices.window = window;
     int x = 0, y = 0;
-    plat_mouse_position(&x, &y);
+    pointer_in_picture(&x, &y);
     devices.mouse_x = x;
     devices.mouse_y = y;
     devices.system_pointer = 0;
@@ -160,10 +168,10 @@ void MouseState(double* x, double* y, double* button1, double* button2) {
     InputDevices& devices = input_devices();
     MouseSample sample;
     ReadMouse(devices, sample);
-    int width = 0, height = 0;
-    plat_window_client_size(devices.window, &width, &height);
-    devices.mouse_x = std::clamp(devices.mouse_x, 0, std::max(width - 1, 0));
-    devices.mouse_y = std::clamp(devices.mouse_y, 0, std::max(height - 1, 0));
+    // Picture pixels, whatever size the window has.
+    const PlatPictureFit fit = plat_video_picture_fit();
+    devices.mouse_x = std::clamp(devices.mouse_x, 0, std::max(fit.picture_width - 1, 0));
+    devices.mouse_y = std::clamp(devices.mouse_y, 0, std::max(fit.picture_height - 1, 0));
     *x = devices.mouse_x;
     *y = devices.mouse_y;
     *button1 = sample.button1 != 0 ? 1.0 : 0.0;
@@ -200,7 +208,11 @@ void SetSystemPointer(double flag) {
     devices.system_pointer = f;
     if (devices.mouse_device) devices.mouse_level = f ? 6 : 5;
     plat_mouse_capture(!f);
-    if (f) plat_mouse_warp(devices.window, devices.mouse_x, devices.mouse_y);
+    if (f) {
+        int wx = 0, wy = 0;
+        plat_video_picture_to_window(devices.mouse_x, devices.mouse_y, &wx, &wy);
+        plat_mouse_warp(plat_video_window(), wx, wy);
+    }
 }
 
 void SetMousePos(double x, double y) {

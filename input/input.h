@@ -67,6 +67,15 @@ double MouseAxis(double n);
 void SetSystemPointer(double flag);
 void SetMousePos(double x, double y);
 
+// Game pads in the standard layout (pads 0..9, controls as in scancodes.h:
+// kPadA ... kPadRT). A control reads 0..1: a button 1 while down, a stick
+// direction its deflection that way, a trigger how far it is pulled. An
+// empty slot reads 0 everywhere.
+double PadCount(); // one past the highest slot in use
+double PadAttached(double pad);
+RtString PadName(double pad);
+double PadControl(double pad, double control);
+
 // Scripted input for tests and the whole-program harness: the same state the
 // real devices fill, set directly. A scripted joystick counts as attached.
 void InputScriptKey(int scan_code, bool down);

@@ -6,6 +6,7 @@
 
 #include "platform/plat_audio.h"
 #include "platform/plat_input.h"
+#include "platform/plat_video.h"
 
 #include <SDL.h>
 
@@ -33,6 +34,9 @@ void handle_window_event(const SDL_WindowEvent& window) {
         if (flags.active) flags.active_changed = true;
         flags.active = false;
         break;
+    case SDL_WINDOWEVENT_RESIZED:
+        plat_video_window_resized(window.data1, window.data2);
+        break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
         if (!flags.active) flags.active_changed = true;
         flags.active = true;
@@ -40,6 +44,29 @@ void handle_window_event(const SDL_WindowEvent& window) {
     default:
         break;
     }
+}
+
+// The keys that switch between window and full screen are the window's, like
+// its close button: taken here, so the menu never reads Alt+Enter as Return.
+// A key whose press was taken has its release taken too.
+bool take_full_screen_key(const SDL_Event& event) {
+    static bool taken[SDL_NUM_SCANCODES] = {};
+    if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP) return false;
+    const SDL_Scancode code = event.key.keysym.scancode;
+    if (code < 0 || code >= SDL_NUM_SCANCODES) return false;
+    if (event.type == SDL_KEYUP) {
+        const bool was_taken = taken[code];
+        taken[code] = false;
+        return was_taken;
+    }
+    // A held key's repeats go where its press went.
+    if (event.key.repeat) return taken[code];
+    const bool alt = (event.key.keysym.mod & KMOD_ALT) != 0;
+    const bool enter = code == SDL_SCANCODE_RETURN || code == SDL_SCANCODE_KP_ENTER;
+    if (!(code == SDL_SCANCODE_F11 || (alt && enter))) return false;
+    plat_window_events().toggle_full_screen = true;
+    taken[code] = true;
+    return true;
 }
 
 } // namespace
@@ -55,6 +82,7 @@ bool plat_start() {
     }
     init_subsystem(SDL_INIT_VIDEO, "video");
     init_subsystem(SDL_INIT_JOYSTICK, "joysticks");
+    init_subsystem(SDL_INIT_GAMECONTROLLER, "game controllers");
     init_subsystem(SDL_INIT_AUDIO, "audio");
     SDL_DisableScreenSaver();
     g_started = true;
@@ -83,7 +111,7 @@ void plat_pump_events() {
             plat_window_events().quit = true;
         } else if (event.type == SDL_WINDOWEVENT) {
             handle_window_event(event.window);
-        } else {
+        } else if (!take_full_screen_key(event)) {
             plat_input_handle_event(event);
         }
     }

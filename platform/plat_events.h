@@ -16,6 +16,9 @@ struct PlatWindowEvents {
     bool quit = false;           // SDL_QUIT or the window's close button
     bool active = true;          // the window has the input focus
     bool active_changed = false; // set when `active` flipped; the reader clears it
+    // Alt+Enter, Alt+keypad Enter or F11 was pressed: switch between window
+    // and full screen. Those presses never reach the key state.
+    bool toggle_full_screen = false; // the reader clears it
 };
 PlatWindowEvents& plat_window_events();
 

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <thread>
@@ -18,6 +19,7 @@ namespace {
 
 SDL_Window* g_window = nullptr;
 SDL_GLContext g_context = nullptr;
+int g_buffer_width = 0, g_buffer_height = 0; // the window's size when it was made
 
 struct WindowIcon {
     std::vector<std::uint8_t> pixels;
@@ -59,26 +61,58 @@ void set_gl_attributes() {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
 }
 
+constexpr Uint32 kWindowFlags =
+    SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+
+// The sizes the window and the picture are kept at between changes.
+struct Sizes {
+    int windowed_width = 640, windowed_height = 480; // client size out of full screen
+    bool player_size_pending = false; // the player gave the window a size not yet reported
+    int picture_width = 640, picture_height = 480;
+};
+Sizes g_sizes;
+
 int window_display() {
     int index = g_window ? SDL_GetWindowDisplayIndex(g_window) : 0;
     return index < 0 ? 0 : index;
 }
 
-// Gives the window a new client size. The offscreen driver draws into a
-// buffer made with the window and never resized with it, so there a window of
-// another size is a new window that the context moves to.
+// A new window opens on the display the pointer is on, where the player looks.
+int pointer_display() {
+    int x = 0, y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    const SDL_Point at{x, y};
+    for (int i = 0; i < SDL_GetNumVideoDisplays(); ++i) {
+        SDL_Rect bounds{};
+        if (SDL_GetDisplayBounds(i, &bounds) == 0 && SDL_PointInRect(&at, &bounds)) return i;
+    }
+    return 0;
+}
+
+bool offscreen_driver() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && std::strcmp(driver, "offscreen") == 0;
+}
+
+// Gives the window a new client size, centred on its display. The offscreen
+// driver draws into a buffer made with the window and never resized with
+// it, so there a window of another size is a new window that the context
+// moves to.
 void resize_window(int width, int height) {
     int w = 0, h = 0;
     SDL_GetWindowSize(g_window, &w, &h);
-    if (w == width && h == height) return;
-    const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver == nullptr || std::strcmp(driver, "offscreen") != 0) {
+    const int centred = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(window_display()));
+    if (!offscreen_driver()) {
+        if (w == width && h == height) return;
         SDL_SetWindowSize(g_window, width, height);
+        SDL_SetWindowPosition(g_window, centred, centred);
         return;
     }
-    SDL_Window* fresh = SDL_CreateWindow(SDL_GetWindowTitle(g_window), SDL_WINDOWPOS_CENTERED,
-                                         SDL_WINDOWPOS_CENTERED, width, height,
-                                         SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    // There the window's size may change (full screen) while its buffer keeps
+    // the size it was made with.
+    if (g_buffer_width == width && g_buffer_height == height) return;
+    SDL_Window* fresh = SDL_CreateWindow(SDL_GetWindowTitle(g_window), centred, centred, width,
+                                         height, kWindowFlags);
     if (fresh == nullptr || SDL_GL_MakeCurrent(fresh, g_context) != 0) {
         std::fprintf(stderr, "video: cannot resize the window: %s\n", SDL_GetError());
         if (fresh != nullptr) SDL_DestroyWindow(fresh);
@@ -87,25 +121,36 @@ void resize_window(int width, int height) {
     }
     SDL_DestroyWindow(g_window);
     g_window = fresh;
+    g_buffer_width = width;
+    g_buffer_height = height;
     apply_icon();
+}
+
+bool window_is_fullscreen() {
+    return g_window != nullptr && (SDL_GetWindowFlags(g_window) & SDL_WINDOW_FULLSCREEN) != 0;
 }
 
 } // namespace
 
 bool plat_video_open(const char* title, int width, int height) {
     if (g_window) {
-        resize_window(width, height);
+        plat_video_set_window_size(width, height);
         SDL_SetWindowTitle(g_window, title);
         return true;
     }
     if (!plat_start()) return false;
     set_gl_attributes();
-    g_window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width,
-                                height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    const int centred = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(pointer_display()));
+    g_window = SDL_CreateWindow(title, centred, centred, width, height, kWindowFlags);
     if (!g_window) {
         std::fprintf(stderr, "video: cannot create the window: %s\n", SDL_GetError());
         return false;
     }
+    g_sizes.windowed_width = width;
+    g_sizes.windowed_height = height;
+    g_sizes.player_size_pending = false;
+    g_buffer_width = width;
+    g_buffer_height = height;
     apply_icon();
     g_context = SDL_GL_CreateContext(g_window);
     if (!g_context) {
@@ -189,25 +234,102 @@ void plat_video_desktop_mode(int* width, int* height, int* bits_per_pixel) {
     *bits_per_pixel = bpp == 24 ? 32 : bpp;
 }
 
-bool plat_video_fullscreen(int width, int height, int bits_per_pixel) {
+bool plat_video_fullscreen() {
     if (!g_window) return false;
-    SDL_DisplayMode wanted{};
-    wanted.w = width;
-    wanted.h = height;
-    SDL_DisplayMode closest{};
-    if (!SDL_GetClosestDisplayMode(window_display(), &wanted, &closest)) return false;
-    if (closest.w != width || closest.h != height) return false;
-    if (bits_per_pixel != 0 && static_cast<int>(SDL_BITSPERPIXEL(closest.format)) != bits_per_pixel)
-        return false;
-    if (SDL_SetWindowDisplayMode(g_window, &closest) != 0) return false;
-    return SDL_SetWindowFullscreen(g_window, SDL_WINDOW_FULLSCREEN) == 0;
+    // The window covers the display before it asks to be full screen: without
+    // a window manager (a bare X server) nothing else would resize it, and
+    // the offscreen driver needs a buffer of that size.
+    SDL_Rect bounds{};
+    if (SDL_GetDisplayBounds(window_display(), &bounds) == 0 && bounds.w > 0 && bounds.h > 0)
+        resize_window(bounds.w, bounds.h);
+    return SDL_SetWindowFullscreen(g_window, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0;
 }
 
-void plat_video_windowed(int width, int height) {
+bool plat_video_is_fullscreen() {
+    return window_is_fullscreen();
+}
+
+void plat_video_windowed() {
     if (!g_window) return;
-    if (SDL_GetWindowFlags(g_window) & SDL_WINDOW_FULLSCREEN) SDL_SetWindowFullscreen(g_window, 0);
-    resize_window(width, height);
+    if (window_is_fullscreen()) SDL_SetWindowFullscreen(g_window, 0);
+    resize_window(g_sizes.windowed_width, g_sizes.windowed_height);
     SDL_ShowWindow(g_window);
+}
+
+void plat_video_set_window_size(int width, int height) {
+    if (width <= 0 || height <= 0) return;
+    g_sizes.windowed_width = width;
+    g_sizes.windowed_height = height;
+    if (g_window && !window_is_fullscreen()) resize_window(width, height);
+}
+
+void plat_video_window_size(int* width, int* height) {
+    *width = g_sizes.windowed_width;
+    *height = g_sizes.windowed_height;
+}
+
+void plat_video_window_resized(int width, int height) {
+    if (!g_window || window_is_fullscreen() || width <= 0 || height <= 0) return;
+    if (width == g_sizes.windowed_width && height == g_sizes.windowed_height) return;
+    // A window reported at the whole desktop's size is one that was full
+    // screen a moment ago, not a size the player chose.
+    int desktop_w = 0, desktop_h = 0, bits = 0;
+    plat_video_desktop_mode(&desktop_w, &desktop_h, &bits);
+    if (desktop_w > 0 && width >= desktop_w && height >= desktop_h) return;
+    g_sizes.windowed_width = width;
+    g_sizes.windowed_height = height;
+    g_sizes.player_size_pending = true;
+}
+
+bool plat_video_take_player_size(int* width, int* height) {
+    if (!g_sizes.player_size_pending) return false;
+    g_sizes.player_size_pending = false;
+    *width = g_sizes.windowed_width;
+    *height = g_sizes.windowed_height;
+    return true;
+}
+
+void plat_video_set_picture_size(int width, int height) {
+    if (width <= 0 || height <= 0) return;
+    g_sizes.picture_width = width;
+    g_sizes.picture_height = height;
+}
+
+PlatPictureFit plat_video_picture_fit() {
+    int dw = g_sizes.picture_width, dh = g_sizes.picture_height;
+    if (g_window) SDL_GL_GetDrawableSize(g_window, &dw, &dh);
+    return plat_fit_picture(g_sizes.picture_width, g_sizes.picture_height, dw, dh);
+}
+
+namespace {
+
+// Drawable pixels per window unit on each axis (above 1 on HiDPI displays).
+void pixels_per_unit(const PlatPictureFit& fit, double* sx, double* sy) {
+    *sx = *sy = 1;
+    if (!g_window) return;
+    int ww = 0, wh = 0;
+    SDL_GetWindowSize(g_window, &ww, &wh);
+    if (ww > 0 && wh > 0) {
+        *sx = static_cast<double>(fit.drawable_width) / ww;
+        *sy = static_cast<double>(fit.drawable_height) / wh;
+    }
+}
+
+} // namespace
+
+void plat_video_window_to_picture(int x, int y, int* picture_x, int* picture_y) {
+    const PlatPictureFit fit = plat_video_picture_fit();
+    double sx = 1, sy = 1;
+    pixels_per_unit(fit, &sx, &sy);
+    plat_fit_to_picture(fit, (x + 0.5) * sx, (y + 0.5) * sy, picture_x, picture_y);
+}
+
+void plat_video_picture_to_window(int picture_x, int picture_y, int* x, int* y) {
+    const PlatPictureFit fit = plat_video_picture_fit();
+    double sx = 1, sy = 1;
+    pixels_per_unit(fit, &sx, &sy);
+    *x = static_cast<int>(std::floor((fit.left + (picture_x + 0.5) * fit.scale) / sx));
+    *y = static_cast<int>(std::floor((fit.top + (picture_y + 0.5) * fit.scale) / sy));
 }
 
 void plat_video_raise() {

@@ -7,9 +7,10 @@
 
 #include <cstdint>
 
-// Opens the window centred on the display with the given client size and
-// makes its GL context current; false when SDL, the window or the context
-// fails. A second call while open resizes the window and returns true.
+// Opens the window (resizable, sharp on HiDPI displays) centred on its
+// display with the given client size and makes its GL context current; false
+// when SDL, the window or the context fails. A second call while open sets
+// the window's size as plat_video_set_window_size does and returns true.
 bool plat_video_open(const char* title, int width, int height);
 void plat_video_close();
 bool plat_video_is_open();
@@ -27,15 +28,66 @@ bool plat_video_window_icon(int* width, int* height);
 const char* plat_video_title(); // "" when closed
 void plat_video_swap();
 void* plat_video_gl_proc(const char* name);
-// Current client (drawable) size.
+// Current drawable size in pixels (larger than the window's size on HiDPI
+// displays); what the window really has, not what was asked for.
 void plat_video_client_size(int* width, int* height);
 // Desktop mode of the window's display: size and bits per pixel.
 void plat_video_desktop_mode(int* width, int* height, int* bits_per_pixel);
-// Full screen at width x height (and bits per pixel when non-zero); false
-// when the display refuses the mode.
-bool plat_video_fullscreen(int width, int height, int bits_per_pixel);
-// Back to a window of the given client size (desktop mode restored).
-void plat_video_windowed(int width, int height);
+// Full screen at the desktop's own resolution; false when refused.
+bool plat_video_fullscreen();
+bool plat_video_is_fullscreen();
+// Back to a window at its windowed size (the last one the game set or the
+// player gave it), centred again when the game had set that size.
+void plat_video_windowed();
+// The windowed client size: the window takes it at once (centred on its
+// display) unless it is full screen, and takes it when it leaves full screen.
+void plat_video_set_window_size(int width, int height);
+void plat_video_window_size(int* width, int* height);
+// Called by the event pump when the window manager reports a new size: a
+// windowed size other than the one the game set is the player's, which
+// becomes the windowed size and is reported once by plat_video_take_player_size.
+void plat_video_window_resized(int width, int height);
+bool plat_video_take_player_size(int* width, int* height);
+
+// ---------------------------------------------------------------- the picture in the window
+
+// Where the game's picture (a fixed size such as 640 x 480) lies in the
+// drawable: scaled as a whole with its proportions kept, centred, never
+// cropped. A whole-number scale keeps every picture pixel the same size; it
+// is taken when it fills nearly as much as the exact fit, else the exact fit.
+struct PlatPictureFit {
+    int picture_width = 640, picture_height = 480;
+    int drawable_width = 640, drawable_height = 480;
+    double scale = 1;
+    int left = 0, top = 0;         // picture corner in drawable pixels from the top left
+    int width = 640, height = 480; // picture size in drawable pixels
+};
+// The fit of a picture in a drawable; a drawable or picture without area
+// gives scale 1 at the corner (nothing is drawn then anyway).
+PlatPictureFit plat_fit_picture(int picture_width, int picture_height, int drawable_width,
+                                int drawable_height);
+// A rectangle of the picture (x, y from its top left) in drawable pixels as
+// GL takes them (x, y of the lower-left corner, width, height). Each edge is
+// rounded on its own, so rectangles that touch in the picture touch here.
+struct PlatDrawableRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+PlatDrawableRect plat_fit_to_drawable(const PlatPictureFit& fit, double x, double y, double width,
+                                      double height);
+// A drawable pixel position (from the top left) back to the picture pixel
+// under it, clamped into the picture.
+void plat_fit_to_picture(const PlatPictureFit& fit, double x, double y, int* picture_x,
+                         int* picture_y);
+
+// The size of the game's picture (the engine sets it with the screen size).
+void plat_video_set_picture_size(int width, int height);
+// The fit of the picture in the window's drawable now; without a window the
+// drawable is the picture itself.
+PlatPictureFit plat_video_picture_fit();
+// Pointer positions: window coordinates (as SDL reports the pointer) to
+// picture pixels, clamped into the picture, and back.
+void plat_video_window_to_picture(int x, int y, int* picture_x, int* picture_y);
+void plat_video_picture_to_window(int picture_x, int picture_y, int* x, int* y);
 void plat_video_raise();
 void plat_video_hide_cursor();
 // Shows or hides the pointer over the window (window and full screen alike).

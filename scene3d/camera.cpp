@@ -86,7 +86,7 @@ void Make3D(double near_plane, double far_plane, double fov) {
     scene.near_plane = float(near_plane);
     scene.far_plane = float(far_plane);
     const int vw = r.viewport_width, vh = r.viewport_height;
-    glViewport(r.viewport_x, r.height - r.viewport_y - vh, vw, vh);
+    glViewport(r.gl_viewport[0], r.gl_viewport[1], r.gl_viewport[2], r.gl_viewport[3]);
     const double aspect = vh > 0 ? double(vw) / vh : 1.0;
     set_projection(near_plane, far_plane, fov, aspect);
     if (fov <= 0) scene.view_cone = float(std::tan(kWidestCone));

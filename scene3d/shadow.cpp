@@ -144,10 +144,10 @@ struct WindowBox {
             if (p[1] < 0) y0 = -kInfinity;
             return true;
         }
-        if (p[3] < 0) return false; // behind the eye: the clip planes let none through
-        const double vy = r.height - r.viewport_y - r.viewport_height;
-        const double x = r.viewport_x + (p[0] / p[3] + 1) * 0.5 * r.viewport_width;
-        const double y = vy + (p[1] / p[3] + 1) * 0.5 * r.viewport_height;
+        if (p[3] < 0) return false;            // behind the eye: the clip planes let none through
+        const std::int32_t* v = r.gl_viewport; // drawable pixels
+        const double x = v[0] + (p[0] / p[3] + 1) * 0.5 * v[2];
+        const double y = v[1] + (p[1] / p[3] + 1) * 0.5 * v[3];
         x0 = std::min(x0, x), x1 = std::max(x1, x);
         y0 = std::min(y0, y), y1 = std::max(y1, y);
         any_point = true;
@@ -234,9 +234,9 @@ void mark_volume_area(const float object[16], const MeshObject::ShadowVolume& v,
     }
     if (!box.any_point) return; // nothing inside the clip planes
     // A pixel of rounding on each side; nothing outside the viewport is drawn.
-    const double vx = r.viewport_x, vy = r.height - r.viewport_y - r.viewport_height;
-    auto in_x = [&](double x) { return int(std::clamp(x, vx, vx + r.viewport_width)); };
-    auto in_y = [&](double y) { return int(std::clamp(y, vy, vy + r.viewport_height)); };
+    const double vx = r.gl_viewport[0], vy = r.gl_viewport[1];
+    auto in_x = [&](double x) { return int(std::clamp(x, vx, vx + r.gl_viewport[2])); };
+    auto in_y = [&](double y) { return int(std::clamp(y, vy, vy + r.gl_viewport[3])); };
     const int x0 = in_x(std::floor(box.x0) - 1), x1 = in_x(std::ceil(box.x1) + 1);
     const int y0 = in_y(std::floor(box.y0) - 1), y1 = in_y(std::ceil(box.y1) + 1);
     if (x1 <= x0 || y1 <= y0) return;

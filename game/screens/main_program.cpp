@@ -48,7 +48,42 @@ constexpr Asset kAssets[] = {
     {"fall.wav", AssetKind::kSound, 2, 1},    {"done.wav", AssetKind::kSound, 3, 1},
 };
 
+// The window's size as the player last gave it, kept for the next start;
+// 0 x 0 opens the window at the Screen option's size.
+constexpr const char* kWindowSection = "window";
+
+void keep_window_size(int width, int height) {
+    ini_put(kWindowSection, "width", RtString(width));
+    ini_put(kWindowSection, "height", RtString(height));
+}
+
+bool g_screen_choice_applied = false;
+double g_screen_choice = 0;
+
 } // namespace
+
+void apply_screen_choice() {
+    g_screen_choice_applied = true;
+    g_screen_choice = rt_val(ini_get("options", "2value"));
+    apply_screen_mode(g_screen_choice);
+    GameValues& g = game_values();
+    GetScreenSize(&g.screen_width, &g.screen_height);
+    const double width = rt_val(ini_get(kWindowSection, "width"));
+    const double height = rt_val(ini_get(kWindowSection, "height"));
+    if (width > 0 && height > 0) SetWindowSize(width, height);
+}
+
+bool follow_screen_choice() {
+    if (!g_screen_choice_applied) return false;
+    const double mode = rt_val(ini_get("options", "2value"));
+    if (mode == g_screen_choice) return false;
+    g_screen_choice = mode;
+    apply_screen_mode(mode);
+    GameValues& g = game_values();
+    GetScreenSize(&g.screen_width, &g.screen_height);
+    keep_window_size(0, 0);
+    return true;
+}
 
 void load_game_assets() {
     for (const Asset& a : kAssets) {
@@ -85,8 +120,8 @@ const RtString& game_settings_file() {
 void game_main() {
     GameValues& g = game_values();
     ini_open(game_settings_file());
-    apply_screen_mode(rt_val(ini_get("options", "2value")));
-    GetScreenSize(&g.screen_width, &g.screen_height);
+    apply_screen_choice();
+    SetWindowSizeHook(keep_window_size);
     load_game_assets();
     install_presentation();
     install_game_devices();

@@ -102,7 +102,7 @@ FadeResult board_frame(PlayState& play, int index, double dt) {
     advance_board(board, dt / kMsPerCell);
     button_step(board);
     play.hints.step(board, index);
-    if (KeyDown(kKeyEscape) != 0 && board.fade_timer <= 0) {
+    if ((KeyDown(kKeyEscape) != 0 || pad_asks_for_menu()) && board.fade_timer <= 0) {
         play.quit = true;
         board.fade_timer = kFadeClosingToQuit;
     }

@@ -101,6 +101,18 @@ struct MenuState {
 };
 MenuState& menu_state();
 
+// The menu's direction from any game pad this frame (numbered as
+// MenuState::held_direction; 0 none). A direction held long enough to
+// repeat clears *held_direction, so the menu acts on it again.
+double menu_pad_direction(double* held_direction);
+// True while any pad's Start is down: in play it asks for the menu as
+// Escape does.
+bool pad_asks_for_menu();
+// The bracket text of line `line` (from 1) of a keys page: its key, and its
+// pad binding after a "/" when the line has one, as much of it as leaves the
+// line's name readable in the menu box.
+RtString key_line_text(const RtString& page, double line);
+
 // ---------------------------------------------------------------- progress and level choice
 
 // The furthest level each board has reached (board 0 and board 1), kept in
@@ -207,6 +219,15 @@ void set_play_frame_observer(PlayFrameObserver observer);
 const RtString& game_settings_file();
 // The game's main program: settings, screen mode, assets, title/play loop.
 [[noreturn]] void game_main();
+// The Screen option ("options" "2value") at start-up: picture size, window
+// or full screen, then the window size the player last gave ("window"
+// "width" and "height", 0 for none).
+void apply_screen_choice();
+// After apply_screen_choice: applies the Screen option again when it has
+// changed since (the title screen asks every frame, so a choice in the menu
+// takes effect at once); a new choice drops the player's window size. True
+// when it applied one.
+bool follow_screen_choice();
 // Every model, texture and sound of the game into its slot (a file that
 // fails leaves its slot empty).
 void load_game_assets();

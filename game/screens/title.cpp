@@ -111,6 +111,8 @@ double title_screen() {
     MenuOpen(game_settings_file());
     double phase = 0, result = 0;
     while (result == 0) {
+        // A Screen choice made in the menu takes effect at once.
+        if (follow_screen_choice()) GetScreenSize(&w, &h);
         FillRect(0, 0, w, h, kWhite);
         phase = title_phase_step(phase, FrameTime());
         draw_thumbnails(phase, w, h);

@@ -5,6 +5,9 @@
 # would:
 #   - a window of 640 x 480 named "Cropstack" appears;
 #   - the title screen is drawn (neither black nor one flat colour);
+#   - the window resized by xdotool shows the whole picture scaled and
+#     centred; Alt+Enter makes it full screen (the whole display) and back,
+#     and starts no game;
 #   - Return on the menu starts play, and the picture becomes a board;
 #   - Escape leaves play, Escape on the title ends the program with status 0.
 # With --installed, the game is installed under a temporary prefix and run
@@ -229,6 +232,48 @@ if [ "$mode" = installed ] && [ "$unpacked" = no ]; then
     press Left # back to the root page; the cursor stays on line 0, "1 Player"
     slide
 fi
+
+# ------------------------------------------------------------------ resizing and full screen
+
+# Mean brightness of a part of a picture: WxH+X+Y.
+part_mean() {
+    convert "$out/$1.png" -crop "$2" +repage -colorspace Gray -format '%[fx:mean]' info:
+}
+geometry() { timeout 5 xdotool getwindowgeometry "$wid" | sed -n 's/.*Geometry: *//p'; }
+
+# 1000 x 600 shows the 640 x 480 picture scaled by 1.25: 800 x 600 from x 100,
+# black bars beside it.
+# The window grows from its corner; moved to the display's corner, all of it
+# can be photographed.
+timeout 5 xdotool windowsize "$wid" 1000 600 || fail "xdotool windowsize"
+timeout 5 xdotool windowmove "$wid" 0 0 || fail "xdotool windowmove"
+sleep 1
+shot resized || fail "no picture of the resized window"
+[ "$(geometry)" = "1000x600" ] || fail "the window is $(geometry) after resizing to 1000x600"
+left=$(part_mean resized 90x600+0+0)
+right=$(part_mean resized 90x600+910+0)
+inside=$(convert "$out/resized.png" -crop 800x600+100+0 +repage -colorspace Gray \
+    -format '%[fx:mean] %[fx:standard_deviation]' info:)
+awk -v l="$left" -v r="$right" 'BEGIN { exit !(l < 0.02 && r < 0.02) }' ||
+    fail "the bars beside the resized picture are not black ($left, $right)"
+is_drawn $inside || fail "the resized window shows no picture (mean, deviation: $inside)"
+note "resized to 1000x600: the picture scaled and centred (bars $left, $right)"
+
+press alt+Return
+sleep 1
+[ "$(geometry)" = "1024x768" ] || fail "Alt+Enter gave a window of $(geometry), not the display"
+shot full || fail "no picture of full screen"
+s=$(stats full)
+is_drawn $s || fail "full screen shows nothing (mean, deviation: $s)"
+g=$(greenness full)
+awk -v g="$g" 'BEGIN { exit !(g < 0.08) }' || fail "Alt+Enter started play (greenness $g)"
+press alt+Return
+sleep 1
+[ "$(geometry)" = "1000x600" ] || fail "Alt+Enter again gave $(geometry), not the 1000x600 window"
+note "Alt+Enter: full screen 1024x768 and back, no game started"
+timeout 5 xdotool windowsize "$wid" 640 480 || fail "xdotool windowsize"
+sleep 1
+shot menu || fail "no picture of the menu"
 
 # ------------------------------------------------------------------ play
 

@@ -4,8 +4,10 @@
 #include "tests/whole/steps.h"
 
 #include "support/exit_guard.h"
+#include "support/virtual_pad.h"
 
 #include "game/screens/screens.h"
+#include "input/input.h"
 #include "platform/plat_files.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +18,11 @@
 #include <memory>
 
 namespace whole {
+
+// window_scenarios.cpp
+Script full_screen_keys_and_resize();
+Script wide_window();
+
 namespace {
 
 // A new key for the "Right" line of player 1: J (scan code 36), unbound by default.
@@ -449,10 +456,96 @@ Script mouse_walks_out() {
     return s;
 }
 
+// ---------------------------------------------------------------- a pad alone
+
+// The run's one pad, plugged in by the script and kept to the end.
+test_pads::VirtualPad* g_pad = nullptr;
+
+// The pad's own button numbers, which are the standard layout's.
+constexpr int kPadButtonA = 0, kPadButtonStart = 6;
+constexpr int kPadButtonUp = 11, kPadButtonDown = 12, kPadButtonLeft = 13, kPadButtonRight = 14;
+
+Step pad_tap(int button) {
+    auto pressed = std::make_shared<bool>(false);
+    return [button, pressed](const FrameView&) {
+        g_pad->button(button, !*pressed);
+        *pressed = !*pressed;
+        return *pressed ? Progress::kWait : Progress::kDoneNextFrame;
+    };
+}
+
+int pad_move(char move) {
+    switch (move) {
+    case 'U':
+        return kPadButtonUp;
+    case 'D':
+        return kPadButtonDown;
+    case 'L':
+        return kPadButtonLeft;
+    case 'R':
+        return kPadButtonRight;
+    case 'N':
+        return kPadButtonA;
+    default:
+        fail(std::string("no pad button for the move ") + move);
+    }
+}
+
+// No key at all: the pad chooses "1 Player", finishes level 1 on the D-pad
+// (the legend naming it), leaves the game with Start and quits the program.
+Script pad_alone() {
+    Script s;
+    s.then("a pad plugged in", [](const FrameView&) {
+        g_pad = new test_pads::VirtualPad();
+        if (PadAttached(0) == 0) fail("the pad was not seen");
+        return Progress::kDoneNextFrame;
+    });
+    s.then(menu_ready());
+    s.then("pad down", pad_tap(kPadButtonDown));
+    s.then("pad up", pad_tap(kPadButtonUp));
+    s.then("pad A on line " + std::to_string(menu_line("root", "button", "1")),
+           pad_tap(kPadButtonA));
+    s.then(boards_at_rest(1));
+    s.then(expect(
+        [](const FrameView& v) {
+            return !v.boards[0].legend.empty() &&
+                   v.boards[0].legend[0].rfind("D-pad: walk", 0) == 0;
+        },
+        "the legend naming the pad"));
+    s.then(say("the legend names the pad"));
+    auto at_rest = [](const FrameView& v) {
+        return v.play && !v.boards.empty() && v.boards[0].level == 1 && v.boards[0].fade == 0 &&
+               !v.boards[0].moving;
+    };
+    const std::string moves = solution(1);
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+        const std::string move = "pad move " + std::to_string(i + 1) + " " + moves[i];
+        s.then(move + " (waiting for rest)", until(at_rest), 5000);
+        s.then(move + " (a frame at rest)", wait_frames(1));
+        s.then(move, pad_tap(pad_move(moves[i])));
+    }
+    s.then("the fade to level 2", until([](const FrameView& v) {
+               return v.play && !v.boards.empty() && v.boards[0].level == 2;
+           }),
+           5000);
+    s.then(say("board 0 level 1 finished by the pad"));
+    s.then(boards_at_rest(1));
+    s.then("Start in play", pad_tap(kPadButtonStart));
+    s.then(back_at_title());
+    s.then(menu_ready());
+    for (int i = 0; i < quit_line(); ++i)
+        s.then("pad down", pad_tap(kPadButtonDown));
+    s.then("pad A on Quit", pad_tap(kPadButtonA));
+    s.then("the program's end after Quit", program_ends(), 3000);
+    return s;
+}
+
 using ScriptMaker = Script (*)();
 const std::map<std::string, ScriptMaker>& scenarios() {
     static const std::map<std::string, ScriptMaker> table = {
         {"one-player-five-levels", one_player_five_levels},
+        {"full-screen-keys-and-resize", full_screen_keys_and_resize},
+        {"wide-window", wide_window},
         {"redefine-right-key", redefine_right_key},
         {"play-with-new-key", play_with_new_key},
         {"two-boards", two_boards},
@@ -464,6 +557,7 @@ const std::map<std::string, ScriptMaker>& scenarios() {
         {"information", information},
         {"closing-screen", closing_screen},
         {"mouse-walks-out", mouse_walks_out},
+        {"pad-alone", pad_alone},
     };
     return table;
 }

@@ -131,6 +131,16 @@ TEST(WholeProgram, RedefinedKeyIsSavedAndPlaysAfterARestart) {
     expect_settings(run, {{{"keyconfig1", "4value"}, "K36"}});
 }
 
+TEST(WholeProgram, APadAloneChoosesPlaysLeavesAndQuits) {
+    const RunDir run = make_run_dir(test_name());
+    EXPECT_EXIT(exec_scenario(run, "pad-alone"), ExitedWithCode(0),
+                AllOf(HasSubstr("the legend names the pad"),
+                      HasSubstr("board 0 level 1 finished by the pad"),
+                      HasSubstr("back at the title screen"),
+                      HasSubstr("whole: ended after the last step")));
+    expect_settings(run);
+}
+
 TEST(WholeProgram, TwoBoardsAdvanceApartAndOneEscapeEndsBoth) {
     const RunDir run = make_run_dir(test_name());
     EXPECT_EXIT(exec_scenario(run, "two-boards"), ExitedWithCode(0),
