@@ -113,14 +113,13 @@ PointerFrame PointerReader::read() {
     const double wheel = MouseAxis(2);
     p.wheel = wheel > 0 ? 1 : wheel < 0 ? -1 : 0;
     if (primed_) {
-        p.moved = p.x != x_ || p.y != y_;
+        p.moved = PointerMoved(input_devices()) != 0;
         p.left_click = left != 0 && !left_;
         p.right_click = right != 0 && !right_;
     } else {
         p.wheel = 0;
     }
     primed_ = true;
-    x_ = p.x, y_ = p.y;
     left_ = left != 0, right_ = right != 0;
     return p;
 }
