@@ -179,11 +179,12 @@ bool PlayPointer::cell_under(const BoardState& board, int index, BoardCell* at) 
 
 void PlayPointer::step(BoardState& board, int index) {
     PerBoard& b = boards_[index & 1];
-    // With two boards only the board's own player's controls stop its walk;
-    // alone, any key does.
+    // With two boards only the board's own player's controls (keys and pad)
+    // stop its walk; alone, any key does too.
     bool controls = false;
-    for (const RtString& code : board.controls.bindings)
-        controls = controls || EvalBinding(code) != 0;
+    for (int i = 0; i < kBindingCount; ++i)
+        controls = controls || EvalBinding(board.controls.bindings[i]) != 0 ||
+                   EvalBinding(board.controls.pads[i]) != 0;
     const bool key_pressed = (controls && !b.controls_down) || (count_ == 1 && new_key_);
     b.controls_down = controls;
     BoardCell at;
