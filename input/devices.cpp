@@ -44,6 +44,9 @@ void pointer_in_picture(int* x, int* y) {
 void take_movement(InputDevices& devices) {
     int rel_dx = 0, rel_dy = 0, wheel = 0;
     plat_mouse_take_motion(&rel_dx, &rel_dy, &wheel);
+    const std::uint32_t moves = plat_mouse_moves();
+    devices.pointer_moved = moves != devices.moves_read;
+    devices.moves_read = moves;
     int dx = rel_dx, dy = rel_dy;
     if (devices.system_pointer) {
         int x = 0, y = 0;
@@ -88,6 +91,8 @@ std::int32_t InputSetup(InputDevices& devices, void* window, void* /*instance*/,
         result = kNoInputDevice;
     }
     devices.window = window;
+    // Moves made before the devices were set up are none of theirs.
+    devices.moves_read = devices.moves_shown = plat_mouse_moves();
     int x = 0, y = 0;
     pointer_in_picture(&x, &y);
     devices.mouse_x = x;

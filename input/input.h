@@ -92,6 +92,9 @@ void InputScriptMouseWheel(int clicks);
 inline constexpr double kPointerHideMs = 2000;
 // 1 while the pointer is shown, else 0.
 int PointerShown(InputDevices& devices);
+// 1 when the player moved the pointer before the frame's first mouse read (a
+// window changing size or place under a resting pointer is no movement).
+int PointerMoved(InputDevices& devices);
 
 // Graphics owns the "Escape ends the program" switch; the waits ask it
 // through this query (null: Escape never ends the program).

@@ -19,10 +19,13 @@ struct InputDevices {
     std::int32_t mouse_level = 0;     // 5 captured, 6 system pointer (with a mouse device)
     std::uint8_t mouse_stale = 1;     // the next mouse read takes fresh movement
     std::int16_t last_dx = 0, last_dy = 0, last_wheel = 0;
-    // The system pointer is shown while it moves: where the last poll saw
-    // it, when it last moved, and whether it is shown now.
-    bool pointer_seen = false;
-    std::int32_t pointer_seen_x = 0, pointer_seen_y = 0;
+    // The player's moves of the pointer (plat_mouse_moves) as the frame's
+    // mouse read and the pointer's visibility last counted them; whether the
+    // frame's read found a new one.
+    std::uint32_t moves_read = 0, moves_shown = 0;
+    bool pointer_moved = false;
+    // The system pointer is shown while it moves: when it last moved, and
+    // whether it is shown now.
     double pointer_moved_ms = 0;
     bool pointer_shown = false;
 };

@@ -24,17 +24,15 @@ void show(InputDevices& devices, bool shown) {
 } // namespace
 
 void pointer_visibility_step(InputDevices& devices) {
+    // Only the player's own movement counts: a window resized or switched to
+    // full screen under a resting pointer puts it elsewhere in the picture,
+    // but shows nothing and moves no menu cursor.
+    const std::uint32_t moves = plat_mouse_moves();
+    const bool moved = moves != devices.moves_shown;
+    devices.moves_shown = moves;
     // A captured pointer is SDL's to hide.
     if (!devices.system_pointer) return;
-    int x = 0, y = 0;
-    plat_mouse_position(&x, &y);
     const double now = now_ms();
-    // The first poll only learns where the pointer rests.
-    const bool moved =
-        devices.pointer_seen && (x != devices.pointer_seen_x || y != devices.pointer_seen_y);
-    devices.pointer_seen = true;
-    devices.pointer_seen_x = x;
-    devices.pointer_seen_y = y;
     if (moved) {
         devices.pointer_moved_ms = now;
         show(devices, true);
@@ -45,6 +43,10 @@ void pointer_visibility_step(InputDevices& devices) {
 
 int PointerShown(InputDevices& devices) {
     return devices.pointer_shown ? 1 : 0;
+}
+
+int PointerMoved(InputDevices& devices) {
+    return devices.pointer_moved ? 1 : 0;
 }
 
 void InputScriptMouseMove(int x, int y) {

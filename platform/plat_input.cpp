@@ -253,6 +253,7 @@ struct MouseState {
     int rel_dx = 0, rel_dy = 0, wheel = 0;
     bool buttons[3] = {false, false, false};
     bool pressed[3] = {false, false, false}; // since the last read
+    std::uint32_t moves = 0;                 // motion events and positions set
 };
 
 MouseState& mouse() {
@@ -445,8 +446,13 @@ void plat_mouse_take_motion(int* dx, int* dy, int* wheel) {
 
 void plat_mouse_set_position(int x, int y) {
     mouse().moved = true;
+    mouse().moves += 1;
     mouse().x = x;
     mouse().y = y;
+}
+
+std::uint32_t plat_mouse_moves() {
+    return mouse().moves;
 }
 
 void plat_mouse_set_button(int button, bool down) {
@@ -555,6 +561,7 @@ void plat_input_handle_event(const SDL_Event& event) {
         break;
     case SDL_MOUSEMOTION:
         m.moved = true;
+        m.moves += 1;
         m.x = event.motion.x;
         m.y = event.motion.y;
         m.rel_dx += event.motion.xrel;

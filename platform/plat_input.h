@@ -39,6 +39,12 @@ void plat_mouse_buttons(bool buttons[3]);
 void plat_mouse_take_motion(int* dx, int* dy, int* wheel);
 // Sets the pointer position the next events are measured against.
 void plat_mouse_set_position(int x, int y);
+// How often the pointer has been moved: a motion event from the system or a
+// position set directly each count one. A window that changes size or goes
+// full screen under a resting pointer moves it within the picture but sends
+// no motion (unless the pointer crosses into the window). Readers keep the
+// count they saw last and compare.
+std::uint32_t plat_mouse_moves();
 // Scripted input: a button (0 left, 1 right, 2 middle) set as a press or
 // release event would, and wheel clicks (positive away from the user).
 void plat_mouse_set_button(int button, bool down);

@@ -42,19 +42,29 @@ bool character_drawn_at(const BoardState& board, int x, int y) {
     return false;
 }
 
-// The cell where the line of sight meets the plane at `height`, when what
-// stands there reaches up to it.
-bool hit(const BoardState& board, const SceneView& view, double x, double y, double height,
+// What the line of sight may meet above the floor, and how high.
+enum class Standing { kBlock, kWall, kCharacter };
+struct Top {
+    Standing what;
+    double height;
+};
+// The highest first: what stands nearer the camera hides what is behind.
+constexpr Top kTops[] = {{Standing::kBlock, kBlockTop},
+                         {Standing::kWall, kWallTop},
+                         {Standing::kCharacter, kCharacterMiddle}};
+
+// The cell where the line of sight meets the plane at the top's height, when
+// what stands there is of that kind.
+bool hit(const BoardState& board, const SceneView& view, double x, double y, const Top& top,
          BoardCell* at) {
     double wx = 0, wz = 0;
-    if (!ScreenToPlane(view, x, y, height, &wx, &wz)) return false;
+    if (!ScreenToPlane(view, x, y, top.height, &wx, &wz)) return false;
     const int cx = static_cast<int>(std::floor(wx)), cy = static_cast<int>(std::floor(wz));
     if (!inside_board(cx, cy)) return false;
     const double code = rt_index(board.occupancy, cx, cy);
-    bool stands = true;
-    if (height == kBlockTop) stands = code == kCellBlock;
-    if (height == kWallTop) stands = code == kCellWall;
-    if (height == kCharacterMiddle) stands = character_drawn_at(board, cx, cy);
+    const bool stands = top.what == Standing::kBlock  ? code == kCellBlock
+                        : top.what == Standing::kWall ? code == kCellWall
+                                                      : character_drawn_at(board, cx, cy);
     if (!stands) return false;
     *at = {cx, cy};
     return true;
@@ -103,14 +113,13 @@ PointerFrame PointerReader::read() {
     const double wheel = MouseAxis(2);
     p.wheel = wheel > 0 ? 1 : wheel < 0 ? -1 : 0;
     if (primed_) {
-        p.moved = p.x != x_ || p.y != y_;
+        p.moved = PointerMoved(input_devices()) != 0;
         p.left_click = left != 0 && !left_;
         p.right_click = right != 0 && !right_;
     } else {
         p.wheel = 0;
     }
     primed_ = true;
-    x_ = p.x, y_ = p.y;
     left_ = left != 0, right_ = right != 0;
     return p;
 }
@@ -121,9 +130,8 @@ bool board_cell_at(const BoardState& board, int index, double x, double y, Board
     const BoardViews& v = views();
     if (index < 0 || index > 1 || !v.drawn[index]) return false;
     const SceneView& view = v.view[index];
-    // The highest first: what stands nearer the camera hides what is behind.
-    for (double height : {kBlockTop, kWallTop, kCharacterMiddle})
-        if (hit(board, view, x, y, height, at)) return true;
+    for (const Top& top : kTops)
+        if (hit(board, view, x, y, top, at)) return true;
     double wx = 0, wz = 0;
     if (!ScreenToPlane(view, x, y, kFloorTop, &wx, &wz)) return false;
     const int cx = static_cast<int>(std::floor(wx)), cy = static_cast<int>(std::floor(wz));
@@ -171,11 +179,12 @@ bool PlayPointer::cell_under(const BoardState& board, int index, BoardCell* at) 
 
 void PlayPointer::step(BoardState& board, int index) {
     PerBoard& b = boards_[index & 1];
-    // With two boards only the board's own player's controls stop its walk;
-    // alone, any key does.
+    // With two boards only the board's own player's controls (keys and pad)
+    // stop its walk; alone, any key does too.
     bool controls = false;
-    for (const RtString& code : board.controls.bindings)
-        controls = controls || EvalBinding(code) != 0;
+    for (int i = 0; i < kBindingCount; ++i)
+        controls = controls || EvalBinding(board.controls.bindings[i]) != 0 ||
+                   EvalBinding(board.controls.pads[i]) != 0;
     const bool key_pressed = (controls && !b.controls_down) || (count_ == 1 && new_key_);
     b.controls_down = controls;
     BoardCell at;

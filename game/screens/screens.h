@@ -369,7 +369,8 @@ class BoardWalk {
 };
 
 // The pointer in one frame: where it is (the picture's coordinates), whether
-// it moved since the previous frame, the buttons pressed since then and the
+// the player moved it since the previous frame (a window changing size under
+// a resting pointer does not), the buttons pressed since then and the
 // wheel's turn (1 away from the player, -1 towards, 0 none).
 struct PointerFrame {
     double x = 0, y = 0;
@@ -387,7 +388,6 @@ class PointerReader {
 
   private:
     bool primed_ = false;
-    double x_ = 0, y_ = 0;
     bool left_ = false, right_ = false;
 };
 

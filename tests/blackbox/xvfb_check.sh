@@ -287,6 +287,31 @@ is_drawn $s || fail "play shows nothing (mean, deviation: $s)"
 d=$(difference menu play)
 note "Return started play (greenness $g, then $(greenness play); difference $d)"
 
+# ------------------------------------------------------------------ the mouse
+
+# Share of the picture's pixels in the yellow of the way marked under the pointer.
+yellowness() {
+    convert "$out/$1.png" -fx '(r > 0.45 && g > 0.7 && b < 0.35) ? 1 : 0' -format '%[fx:mean]' info:
+}
+
+# Moved over the room of level 1, the pointer marks the way to the cell under
+# it; a click there walks the character, and the camera follows it.
+timeout 5 xdotool mousemove --window "$wid" 320 300 || fail "xdotool mousemove"
+sleep 0.3
+timeout 5 xdotool mousemove --window "$wid" 324 304 || fail "xdotool mousemove"
+sleep 0.5
+shot pointed || fail "no picture of the pointer over the board"
+y0=$(yellowness play)
+y1=$(yellowness pointed)
+awk -v a="$y0" -v b="$y1" 'BEGIN { exit !(b > a + 0.0005) }' ||
+    fail "the pointer over the board marked no way (yellow $y0, then $y1)"
+timeout 5 xdotool click --window "$wid" 1 || fail "xdotool click"
+sleep 3
+shot walked || fail "no picture after the click"
+d=$(difference pointed walked)
+awk -v d="$d" 'BEGIN { exit !(d > 0.01) }' || fail "the click moved nothing (difference $d)"
+note "the pointer marks the way (yellow $y0, then $y1) and a click walks it (difference $d)"
+
 # ------------------------------------------------------------------ the end
 
 press Escape # the iris closes, the title screen follows

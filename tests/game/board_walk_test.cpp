@@ -5,6 +5,8 @@
 
 #include "game/screens/screens.h"
 
+#include <ostream>
+
 using namespace game_test;
 
 namespace {
@@ -134,6 +136,11 @@ const Case kCases[] = {
      9},
     {"a key stops the walk", kCorridor, {{5, 1}}, BoardClick::kWalk, {3, 1}, 2, 0, 2},
 };
+
+// Failures name the case.
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 // Frames of the play loop for the walk: its step, then the animation.
 void run_walk(BoardState& board, BoardWalk& walk, int key_after_moves) {

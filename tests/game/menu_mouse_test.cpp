@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <fstream>
 #include <string>
 
@@ -73,6 +75,11 @@ const Case kCases[] = {
      "keys/2",
      "K57"},
 };
+
+// Failures name the case.
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class MenuMouse : public ::testing::TestWithParam<Case> {
   protected:
@@ -193,4 +200,26 @@ TEST_F(MenuMouse, BarDrawnUnderThePointer) {
     EXPECT_NEAR(screen_test::grey(x, static_cast<int>((box.top + box.bottom) / 2)), bar, 6);
     EXPECT_NEAR(screen_test::grey(x, static_cast<int>((above.top + above.bottom) / 2)), 127, 6);
     ShowScreen();
+}
+
+// A window that grows under a resting pointer shows the picture lower down,
+// so the pointer lies over another line; the player did not move it, and
+// the cursor stays where the keys put it.
+TEST_F(MenuMouse, AWindowResizedUnderARestingPointerMovesNoCursor) {
+    point_at(2);
+    act({Do::kKey, kKeyDown});
+    ASSERT_EQ(menu_state().cursor, 0);
+    double cw = 0, ch = 0;
+    GetFontSize(&cw, &ch);
+    SetWindowSize(320, 240 + 2 * ch); // the picture one line lower, between bars
+    for (int i = 0; i < 5; ++i)
+        frame();
+    // The pointer does lie over line 1 now.
+    double x = 0, y = 0, left = 0, right = 0;
+    MouseState(&x, &y, &left, &right);
+    const MenuLineBox line = menu_line_box(1, 3);
+    EXPECT_TRUE(y >= line.top && y < line.bottom) << y << " beside " << line.top;
+    EXPECT_EQ(menu_state().cursor, 0);
+    SetWindowSize(320, 240);
+    frame();
 }

@@ -16,21 +16,24 @@ class Pointer : public ::testing::Test {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
         ASSERT_TRUE(plat_start());
         plat_test_clock_enable(true, 1000, 0);
+        InputScriptMouseMove(50, 50);
         InputReset(input_devices());
         InputSetup(input_devices(), nullptr, nullptr, 0);
         plat_video_show_cursor(false);
-        InputScriptMouseMove(50, 50);
-        PollInput(input_devices()); // learns where the pointer rests
+        x_ = 50, y_ = 50;
     }
     void TearDown() override { plat_test_clock_enable(false); }
 
-    // One frame's poll, `ms` after the previous one, with the pointer at (x, y).
-    static void frame(double ms, int x, int y) {
+    // One frame's poll, `ms` after the previous one, with the pointer moved
+    // to (x, y) when it was elsewhere.
+    void frame(double ms, int x, int y) {
         plat_test_clock_advance(ms);
-        InputScriptMouseMove(x, y);
+        if (x != x_ || y != y_) InputScriptMouseMove(x, y);
+        x_ = x, y_ = y;
         PollInput(input_devices());
     }
     static int sdl_shown() { return SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE ? 1 : 0; }
+    int x_ = 0, y_ = 0;
 };
 
 } // namespace

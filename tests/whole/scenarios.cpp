@@ -385,8 +385,9 @@ Script hints_finish_level_one() {
 }
 
 // Walks every character of level 1 out through the exit by clicking on the
-// exit alone; each walk takes the shortest way and counts its steps.
-Step click_exit_until_done() {
+// exit alone; each walk counts its steps, and the level (which needs no push)
+// takes the fewest moves there are.
+Step click_exit_until_done(double fewest) {
     struct State {
         int phase = 0; // 0 point, 1 and 2 the click, 3 wait for the walk
         double characters = 0;
@@ -395,7 +396,7 @@ Step click_exit_until_done() {
         int hold = 0;
     };
     auto st = std::make_shared<State>();
-    return [st](const FrameView& v) {
+    return [st, fewest](const FrameView& v) {
         if (!v.play || v.boards.size() != 1) fail("one board expected");
         const BoardView& b = v.boards[0];
         if (b.level == 2) return Progress::kDone;
@@ -428,6 +429,9 @@ Step click_exit_until_done() {
             if (b.moves <= st->moves + 1) fail("the walk out took no more than a step");
             note("a character walked out in " + std::to_string(b.moves - st->moves) + " steps");
             st->phase = b.fade > 0 ? 4 : 0;
+            if (b.fade > 0 && b.moves != fewest)
+                fail("the level took " + std::to_string(b.moves) + " moves, the fewest are " +
+                     std::to_string(fewest));
         }
         return Progress::kWait;
     };
@@ -440,7 +444,11 @@ Script mouse_walks_out() {
     s.then(menu_choose(cursor, menu_line("root", "button", "1")));
     s.then(boards_at_rest(1));
     s.then(on_level(1));
-    s.then("level 1 walked out by clicks on the exit", click_exit_until_done(), 60000);
+    const std::string moves = solution(1);
+    if (moves.find_first_not_of("LRUDlrud") != std::string::npos)
+        fail("level 1 changes characters");
+    s.then("level 1 walked out by clicks on the exit",
+           click_exit_until_done(static_cast<double>(moves.size())), 60000);
     s.then(say("level 1 ended by the mouse alone"));
     s.then(boards_at_rest(1));
     s.then(escape_to_title());
@@ -532,6 +540,82 @@ Script pad_alone() {
     return s;
 }
 
+// On board `index` at the start of `level`: the reachable cell with the
+// longest way from the current character whose middle, as the last frame
+// drew it, is not hidden behind a block or a wall; and that way's length.
+std::pair<BoardCell, int> farthest_visible_cell(int index, int level) {
+    BoardState board;
+    const std::string file = program_dir() + "levlib/QLEV" + std::to_string(level) + ".CMD";
+    if (!solver::load_level_board(file, board)) fail("cannot load " + file);
+    std::pair<BoardCell, int> best{{0, 0}, 0};
+    for (int y = 0; y < kBoardHeight; ++y)
+        for (int x = 0; x < kBoardWidth; ++x) {
+            const int n = static_cast<int>(BoardWalk::way_to(board, x, y).size());
+            double sx = 0, sy = 0;
+            BoardCell seen{-1, -1};
+            if (n <= best.second || !board_cell_on_screen(index, {x, y}, &sx, &sy) ||
+                !board_cell_at(board, index, sx, sy, &seen) || !(seen == BoardCell{x, y}))
+                continue;
+            best = {{x, y}, n};
+        }
+    if (best.second < 4) fail("level " + std::to_string(level) + " has no long walk in view");
+    return best;
+}
+
+// Two boards: a click on the lower board walks its character the whole way,
+// although player 1 presses a key meanwhile; the upper board stays as it was.
+Script mouse_on_the_lower_board() {
+    int cursor = 0;
+    auto target = std::make_shared<std::pair<BoardCell, int>>();
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "button", "2")));
+    s.then(boards_at_rest(2));
+    s.then("the pointer over the lower board", [target](const FrameView& v) {
+        if (v.boards[1].level != 5) fail("the lower board is not on level 5");
+        *target = farthest_visible_cell(1, 5);
+        double x = 0, y = 0;
+        board_cell_on_screen(1, target->first, &x, &y);
+        pointer_to(x, y);
+        return Progress::kDoneNextFrame;
+    });
+    s.then("a click", [](const FrameView&) {
+        pointer_button(0, true);
+        return Progress::kDoneNextFrame;
+    });
+    s.then("the click released", [](const FrameView&) {
+        pointer_button(0, false);
+        return Progress::kDoneNextFrame;
+    });
+    s.then("the lower board's walk under way",
+           until([](const FrameView& v) { return v.boards.size() == 2 && v.boards[1].moves >= 2; }),
+           3000);
+    s.then("player 1's next-character key", tap(binding_key(1, 5)));
+    // The character rests for a moment on each cell of the way.
+    s.then("the lower board's walk to its end", until([target](const FrameView& v) {
+               return v.boards.size() == 2 && v.boards[1].moves >= target->second &&
+                      !v.boards[1].moving;
+           }),
+           5000);
+    s.then(boards_at_rest(2));
+    s.then([target](const FrameView& v) {
+        const BoardView& lower = v.boards[1];
+        const BoardCell at = target->first;
+        if (lower.moves != target->second || lower.xs[0] != at.x || lower.ys[0] != at.y ||
+            v.boards[0].moves != 0)
+            fail("the lower board took " + std::to_string(lower.moves) + " steps to (" +
+                 std::to_string(lower.xs[0]) + ", " + std::to_string(lower.ys[0]) + "), not " +
+                 std::to_string(target->second) + " to (" + std::to_string(at.x) + ", " +
+                 std::to_string(at.y) + "); the upper board took " +
+                 std::to_string(v.boards[0].moves));
+        return Progress::kDone;
+    });
+    s.then(say("the lower board walked the whole way"));
+    s.then(escape_to_title());
+    s.then(quit_from_title());
+    return s;
+}
+
 using ScriptMaker = Script (*)();
 const std::map<std::string, ScriptMaker>& scenarios() {
     static const std::map<std::string, ScriptMaker> table = {
@@ -549,6 +633,7 @@ const std::map<std::string, ScriptMaker>& scenarios() {
         {"information", information},
         {"closing-screen", closing_screen},
         {"mouse-walks-out", mouse_walks_out},
+        {"mouse-on-the-lower-board", mouse_on_the_lower_board},
         {"pad-alone", pad_alone},
     };
     return table;

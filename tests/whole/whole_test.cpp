@@ -321,5 +321,13 @@ TEST(WholeProgram, NoDisplayEndsAtOnceWithAMessage) {
         HasSubstr("no display: "));
 }
 
+TEST(WholeProgram, TheMouseWalksTheBoardUnderThePointer) {
+    const RunDir run = make_run_dir(test_name());
+    EXPECT_EXIT(exec_scenario(run, "mouse-on-the-lower-board"), ExitedWithCode(0),
+                AllOf(HasSubstr("the lower board walked the whole way"),
+                      HasSubstr("whole: ended after the last step")));
+    expect_settings(run);
+}
+
 } // namespace
 } // namespace whole
