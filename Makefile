@@ -96,7 +96,7 @@ package: build
 screenshots: build
 	rm -rf $(BUILD)/screenshots
 	cd $(BUILD)/bin && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
-	  ./test_whole --gtest_filter='WholeProgram.OnePlayer*:WholeProgram.TwoBoards*:WholeProgram.Information*:WholeProgram.Hints*:WholeProgram.WindowAndFullScreen*'
+	  ./test_whole --gtest_filter='WholeProgram.OnePlayer*:WholeProgram.TwoBoards*:WholeProgram.Information*:WholeProgram.Hints*:WholeProgram.WindowAndFullScreen*:WholeProgram.TheMouse*'
 	mkdir -p docs/screenshots
 	for f in $(BUILD)/screenshots/*.png; do \
 	  case $$(basename $$f) in check-*) ;; *) cp $$f docs/screenshots/ ;; esac; \

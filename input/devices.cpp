@@ -128,6 +128,7 @@ void PollKeyboard(InputDevices& devices) {
 void PollInput(InputDevices& devices) {
     PollKeyboard(devices);
     devices.mouse_stale = 1;
+    pointer_visibility_step(devices);
 }
 
 int KeyDown(InputDevices& devices, int code) {

@@ -67,11 +67,31 @@ double MouseAxis(double n);
 void SetSystemPointer(double flag);
 void SetMousePos(double x, double y);
 
+// Game pads in the standard layout (pads 0..9, controls as in scancodes.h:
+// kPadA ... kPadRT). A control reads 0..1: a button 1 while down, a stick
+// direction its deflection that way, a trigger how far it is pulled. An
+// empty slot reads 0 everywhere.
+double PadCount(); // one past the highest slot in use
+double PadAttached(double pad);
+RtString PadName(double pad);
+double PadControl(double pad, double control);
+
 // Scripted input for tests and the whole-program harness: the same state the
 // real devices fill, set directly. A scripted joystick counts as attached.
 void InputScriptKey(int scan_code, bool down);
 void InputScriptJoystick(int index, const DIJOYSTATE& state);
-void InputScriptClear(); // all keys up, scripted joysticks removed
+void InputScriptClear(); // all keys and mouse buttons up, scripted joysticks removed
+// The pointer moved to (x, y) in client pixels; a button (0 left, 1 right,
+// 2 middle) pressed or released; wheel clicks, positive away from the user.
+void InputScriptMouseMove(int x, int y);
+void InputScriptMouseButton(int button, bool down);
+void InputScriptMouseWheel(int clicks);
+
+// The system pointer shows while it moves and hides after this long without
+// moving (the frame's PollInput sees to it). A captured pointer stays hidden.
+inline constexpr double kPointerHideMs = 2000;
+// 1 while the pointer is shown, else 0.
+int PointerShown(InputDevices& devices);
 
 // Graphics owns the "Escape ends the program" switch; the waits ask it
 // through this query (null: Escape never ends the program).

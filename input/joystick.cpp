@@ -75,6 +75,8 @@ void InputScriptJoystick(int index, const DIJOYSTATE& state) {
 
 void InputScriptClear() {
     plat_key_clear_all();
+    for (int button = 0; button < 3; ++button)
+        plat_mouse_set_button(button, false);
     scripted() = ScriptedJoysticks{};
 }
 

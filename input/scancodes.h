@@ -28,3 +28,23 @@ inline constexpr int kKeyRight = 205;
 inline constexpr int kKeyDown = 208;
 // Codes run from 1 to 255; 0 is no key.
 inline constexpr int kKeyCodeCount = 256;
+
+// The controls of a game pad in the standard layout, the numbers of binding
+// codes "P<pad>-<control>": the same number means the same button on every
+// pad, whatever its maker numbers it. Buttons first, by the face and
+// shoulder positions (A is the south face button, B the east one), then the
+// sticks by direction and the two triggers.
+inline constexpr int kPadA = 0, kPadB = 1, kPadX = 2, kPadY = 3;
+inline constexpr int kPadBack = 4, kPadGuide = 5, kPadStart = 6;
+inline constexpr int kPadLeftStickPress = 7, kPadRightStickPress = 8;
+inline constexpr int kPadLB = 9, kPadRB = 10;
+inline constexpr int kPadDpadUp = 11, kPadDpadDown = 12, kPadDpadLeft = 13, kPadDpadRight = 14;
+inline constexpr int kPadButtonCount = 15;
+inline constexpr int kPadLeftStickLeft = 15, kPadLeftStickRight = 16;
+inline constexpr int kPadLeftStickUp = 17, kPadLeftStickDown = 18;
+inline constexpr int kPadRightStickLeft = 19, kPadRightStickRight = 20;
+inline constexpr int kPadRightStickUp = 21, kPadRightStickDown = 22;
+inline constexpr int kPadLT = 23, kPadRT = 24;
+inline constexpr int kPadControlCount = 25;
+// Pads are numbered 0 to 9, like joysticks.
+inline constexpr int kMaxPads = 10;

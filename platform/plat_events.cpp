@@ -82,6 +82,7 @@ bool plat_start() {
     }
     init_subsystem(SDL_INIT_VIDEO, "video");
     init_subsystem(SDL_INIT_JOYSTICK, "joysticks");
+    init_subsystem(SDL_INIT_GAMECONTROLLER, "game controllers");
     init_subsystem(SDL_INIT_AUDIO, "audio");
     SDL_DisableScreenSaver();
     g_started = true;

@@ -7,6 +7,8 @@
 // frame agrees and costs no device access.
 #include "platform/plat_input.h"
 
+#include "platform/plat_pads.h"
+
 #include <SDL.h>
 
 #include <algorithm>
@@ -447,6 +449,16 @@ void plat_mouse_set_position(int x, int y) {
     mouse().y = y;
 }
 
+void plat_mouse_set_button(int button, bool down) {
+    if (button < 0 || button > 2) return;
+    mouse().buttons[button] = down;
+    if (down) mouse().pressed[button] = true;
+}
+
+void plat_mouse_add_wheel(int clicks) {
+    mouse().wheel += clicks;
+}
+
 bool plat_mouse_capture(bool captured) {
     return SDL_SetRelativeMouseMode(captured ? SDL_TRUE : SDL_FALSE) == 0;
 }
@@ -469,6 +481,7 @@ void plat_joy_open_all() {
     int n = SDL_NumJoysticks();
     for (int i = 0; i < n; ++i)
         joy_open(i);
+    plat_pad_open_all();
 }
 
 void plat_joy_close_all() {
@@ -477,6 +490,7 @@ void plat_joy_close_all() {
         if (slots[i].handle) SDL_JoystickClose(slots[i].handle);
         slots[i] = JoySlot{};
     }
+    plat_pad_close_all();
 }
 
 int plat_joy_count() {
@@ -523,6 +537,7 @@ bool plat_joy_rumble(int index, double low, double high, std::uint32_t ms) {
 // ---------------------------------------------------------------- pump and time
 
 void plat_input_pump_starts() {
+    plat_pads_pump_starts();
     if (!g_read_since_pump) return;
     g_read_since_pump = false;
     forget_presses();
@@ -562,6 +577,7 @@ void plat_input_handle_event(const SDL_Event& event) {
         joy_close(event.jdevice.which);
         break;
     default:
+        plat_pads_handle_event(event);
         break;
     }
 }

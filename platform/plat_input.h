@@ -39,6 +39,10 @@ void plat_mouse_buttons(bool buttons[3]);
 void plat_mouse_take_motion(int* dx, int* dy, int* wheel);
 // Sets the pointer position the next events are measured against.
 void plat_mouse_set_position(int x, int y);
+// Scripted input: a button (0 left, 1 right, 2 middle) set as a press or
+// release event would, and wheel clicks (positive away from the user).
+void plat_mouse_set_button(int button, bool down);
+void plat_mouse_add_wheel(int clicks);
 // Captured pointer: relative movement only, cursor hidden. False when refused.
 bool plat_mouse_capture(bool captured);
 // Moves the system cursor inside the window (no-op without a window).

@@ -334,6 +334,11 @@ void plat_video_raise() {
 void plat_video_hide_cursor() {
     SDL_ShowCursor(SDL_DISABLE);
 }
+
+void plat_video_show_cursor(bool shown) {
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_ShowCursor(shown ? SDL_ENABLE : SDL_DISABLE);
+}
+
 void plat_video_disable_screensaver() {
     SDL_DisableScreenSaver();
 }

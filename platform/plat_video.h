@@ -89,6 +89,8 @@ void plat_video_window_to_picture(int x, int y, int* picture_x, int* picture_y);
 void plat_video_picture_to_window(int picture_x, int picture_y, int* x, int* y);
 void plat_video_raise();
 void plat_video_hide_cursor();
+// Shows or hides the pointer over the window (window and full screen alike).
+void plat_video_show_cursor(bool shown);
 void plat_video_disable_screensaver();
 void plat_video_beep();
 

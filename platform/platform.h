@@ -9,4 +9,5 @@
 #include "platform/plat_events.h" // SDL start-up, the event pump, window events
 #include "platform/plat_files.h"  // files, directories, processes, paths
 #include "platform/plat_input.h"  // keyboard, mouse and joystick state
+#include "platform/plat_pads.h"   // game pads in the standard layout
 #include "platform/plat_video.h"  // window, OpenGL context, display modes, clock

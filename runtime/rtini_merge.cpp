@@ -1,11 +1,13 @@
 // rtini_merge.cpp: bringing what a newer shipped settings file has into the
 // player's own copy, keeping every value the player chose.
 //
-// A page's lines are the keys "<n>name", "<n>type", "<n>value". The merged
-// page has the shipped page's lines in the shipped order and numbering; a
-// line keeps the player's value when the player's page has a line of the
-// same name, so new lines appear where the shipped file puts them and a line
-// that moved (such as "Back" staying last) keeps the player's choice.
+// A page's lines are the keys "<n>name", "<n>type", "<n>value" (and more
+// values, such as a key line's "<n>pad"). The merged page has the shipped
+// page's lines in the shipped order and numbering; a line keeps the player's
+// values when the player's page has a line of the same name, so new lines
+// appear where the shipped file puts them, a line that moved (such as "Back"
+// staying last) keeps the player's choice, and a value new to a line (a pad
+// binding beside a key) arrives without touching the player's others.
 #include "runtime/rtini.h"
 
 #include <string>
@@ -70,6 +72,12 @@ std::string player_line(const IniSection& player, const RtString& name, int want
     return std::string();
 }
 
+// The name and type of a line belong to the shipped menu; every other field
+// of it is a value the player may have chosen.
+bool player_field(std::string_view field) {
+    return !same_key(field, "name") && !same_key(field, "type");
+}
+
 // One shipped entry with the player's value where the player has one.
 RtString merged_value(const IniSection& shipped, const IniSection& player, const IniEntry& entry) {
     std::string_view number, field;
@@ -77,12 +85,13 @@ RtString merged_value(const IniSection& shipped, const IniSection& player, const
         const IniEntry* own = find_entry(player, entry.key.view());
         return own != nullptr ? own->value : entry.value;
     }
-    if (!same_key(field, "value")) return entry.value;
+    if (!player_field(field)) return entry.value;
     const IniEntry* name = find_entry(shipped, std::string(number) + "name");
     if (name == nullptr) return entry.value;
     const std::string own_number =
         player_line(player, name->value, occurrence(shipped, number, name->value));
-    const IniEntry* own = own_number.empty() ? nullptr : find_entry(player, own_number + "value");
+    const IniEntry* own =
+        own_number.empty() ? nullptr : find_entry(player, own_number + std::string(field));
     return own != nullptr ? own->value : entry.value;
 }
 

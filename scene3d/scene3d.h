@@ -124,3 +124,26 @@ void ObjPop();
 void ObjPosition(double x, double y, double z);
 void ObjScale(double x, double y, double z);
 void ObjRotate(double angle, double x, double y, double z);
+
+// ---------------------------------------------------------------- views
+
+// What a 3D frame is drawn with: the camera, the projection and the
+// viewport, in the 2D layer's coordinates (pixels from the top-left of the
+// screen). A screen keeps the view its scene was drawn with, so that a
+// pointer position can be taken back into the scene in a later frame.
+struct SceneView {
+    float camera[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    float projection[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    double left = 0, top = 0, width = 0, height = 0;
+};
+// The view of the frame being drawn (after Make3D and SetCamera).
+SceneView CurrentSceneView();
+// Where the line of sight through screen point (x, y) meets the horizontal
+// plane at height plane_y. False when the point lies outside the view's
+// viewport or the line meets the plane only behind the camera (or never).
+bool ScreenToPlane(const SceneView& view, double x, double y, double plane_y, double* world_x,
+                   double* world_z);
+// Where the scene point (x, y, z) appears on the screen; false when it lies
+// behind the camera.
+bool SceneToScreen(const SceneView& view, double x, double y, double z, double* screen_x,
+                   double* screen_y);

@@ -8,6 +8,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 namespace {
@@ -26,7 +28,7 @@ const Room kRooms[] = {
     {"mixed", "############/#1...~~....#/#..B..|..B.#/#..~..+....#/#.......-+.#/"
               "#.B.~.....2#/##########.#/#########E##/############"},
     // Three characters in a room of turnstiles.
-    {"doors", "############/#1..|...|..#/#.-+-..-+-.#/#..|...|..#/#...2...3..#/"
+    {"doors", "############/#1.|....|..#/#.-+-..-+-.#/#..|....|..#/#...2...3..#/"
               "#..........#/##########.#/#########E##/############"},
 };
 
@@ -38,7 +40,13 @@ BoardState load_room(int index) {
     std::string reason;
     bool loaded = solver::load_level_board(file.string(), board, &reason);
     std::filesystem::remove(file);
-    if (!loaded) std::fprintf(stderr, "bench_solver: %s: %s\n", kRooms[index].name, reason.c_str());
+    // A room the encoder or the loader refuses would measure an empty board:
+    // the run ends here instead, so that a broken room cannot pass unseen.
+    if (!loaded) {
+        std::fprintf(stderr, "bench_solver: room \"%s\" cannot be loaded: %s\n", kRooms[index].name,
+                     reason.empty() ? "refused" : reason.c_str());
+        std::exit(1);
+    }
     return board;
 }
 

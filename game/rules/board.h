@@ -38,6 +38,10 @@ struct RulesDevices {
     double (*joy_hat_y)(double joystick);
     double (*joy_button)(double joystick, double button);
     void (*play_sound)(double slot);
+    // Game pads in the standard layout: one past the highest pad in use, and
+    // a control's value 0..1 (controls as in input/scancodes.h).
+    double (*pad_count)();
+    double (*pad_control)(double pad, double control);
 };
 // The devices in force; never null.
 const RulesDevices& rules_devices();
@@ -68,26 +72,35 @@ enum Action : int {
 
 // A player's binding codes (keys "1value" to "9value" of the player's
 // "keyconfig" section: up, down, left, right, next character, undo, restart,
-// hint, redo) and the action that fired last for this player.
+// hint, redo), the pad binding beside each (keys "1pad" to "9pad"; either
+// fires the action) and the action that fired last for this player.
 inline constexpr int kBindingCount = 9;
 struct PlayerControls {
     RtString bindings[kBindingCount];
+    RtString pads[kBindingCount];
     Action last_action = kNoAction;
 };
 
-// Every key (index 1..255; 0 stays 0) and every joystick control
-// (joysticks x 48, dead zone 0.4) at one moment.
+// Every key (index 1..255; 0 stays 0), every joystick control (joysticks x
+// 48) and every pad control (pads x kPadControlCount), with dead zone 0.4,
+// at one moment.
 struct InputSnapshot {
     RtArray<double> keys;
     RtArray<double> joystick_controls;
+    RtArray<double> pad_controls;
 };
 
 // The reference snapshot the settings menu compares against.
 InputSnapshot& reference_snapshot();
 
-// Current value of a binding code: "K<scan code>" or "J<digit>-<control>";
-// any other code is unbound and reads 0.
+// Current value of a binding code: "K<scan code>", "J<digit>-<control>" or
+// "P<digit>-<pad control>"; any other code is unbound and reads 0.
 double EvalBinding(const RtString& code);
+// A pad control's value beyond the dead zone, else 0.
+double PadControlValue(double pad, double control, double dead_zone);
+// The field of a keys-page line that holds a binding code: "pad" for a pad
+// code, "value" for keys and joysticks.
+RtString binding_field(const RtString& code);
 // Control 0..11 axes (by side, beyond the dead zone), 12..15 hat sides,
 // 16.. buttons 0.. of the joystick.
 double JoyControlValue(double joystick, double control, double dead_zone);
@@ -98,8 +111,10 @@ double ActionPressed(PlayerControls& controls, Action action);
 // of the open settings store; last action starts at 0.
 void LoadPlayerControls(PlayerControls& controls, double player);
 void TakeInputSnapshot(InputSnapshot& snapshot);
-// The first binding active in current but not in previous (keys before
-// joysticks, lower numbers first), or the empty text.
+// The first binding active in current but not in previous (keys, then pads,
+// then joysticks, lower numbers first), or the empty text. A pad the
+// previous snapshot did not have counts as released there, so a pad
+// plugged in since can be bound.
 RtString NewlyPressedBinding(const InputSnapshot& current, const InputSnapshot& previous);
 
 // ---------------------------------------------------------------- board model
@@ -337,7 +352,11 @@ std::vector<std::string> level_picture_rows(const std::string& picture);
 void BuildKeyNameTable(RtArray<RtString>& table);
 RtString KeyName(double code);
 RtString ControlName(double control);
-// The readable label of a binding code, e.g. "UP", "J1,POS_Y", "*NONE*".
+// A pad control's name ("A", "LB", "D-pad up", "L stick left"), empty for a
+// number that is no control.
+RtString PadControlName(double control);
+// The readable label of a binding code, e.g. "UP", "J1,POS_Y", "Pad A",
+// "D-pad up", "Pad2 LB", "*NONE*".
 RtString BindingLabel(const RtString& code);
 
 // ---------------------------------------------------------------- text picture

@@ -34,6 +34,23 @@ double snapshot_key(const RtArray<double>& keys, int k) {
     return k < rt_bounds(keys, 0) ? rt_index(keys, k) : 0;
 }
 
+// A pad control of a snapshot, reading 0 for a pad the snapshot lacks.
+double snapshot_pad(const RtArray<double>& pads, int p, int c) {
+    return p < rt_bounds(pads, 0) ? rt_index(pads, p, c) : 0;
+}
+
+RtString newly_pressed_pad(const InputSnapshot& current, const InputSnapshot& previous) {
+    const int pads = static_cast<int>(rt_bounds(current.pad_controls, 0));
+    for (int p = 0; p < pads; ++p) {
+        for (int c = 0; c < kPadControlCount; ++c) {
+            if (rt_index(current.pad_controls, p, c) != 0 &&
+                snapshot_pad(previous.pad_controls, p, c) == 0)
+                return RtString("P") + RtString(p) + "-" + RtString(c);
+        }
+    }
+    return RtString();
+}
+
 } // namespace
 
 InputSnapshot& reference_snapshot() {
@@ -44,11 +61,23 @@ InputSnapshot& reference_snapshot() {
 double EvalBinding(const RtString& code) {
     if (code.empty()) return 0;
     if (code.char_at(0) == 'K') return rules_devices().key_down(rt_val(rt_mid(code, 1, 256)));
-    if (code.char_at(0) != 'J') return 0;
-    double joystick = rt_val(rt_mid(code, 1, 1));
+    if (code.char_at(0) != 'J' && code.char_at(0) != 'P') return 0;
+    double device = rt_val(rt_mid(code, 1, 1));
     RtArray<RtString> parts;
     if (rt_split(code, parts, "-") != 2) return 0;
-    return JoyControlValue(joystick, rt_val(rt_index(parts, 1)), 0);
+    const double control = rt_val(rt_index(parts, 1));
+    if (code.char_at(0) == 'P') return PadControlValue(device, control, 0);
+    return JoyControlValue(device, control, 0);
+}
+
+double PadControlValue(double pad, double control, double dead_zone) {
+    if (!(control >= 0 && control < kPadControlCount)) return 0;
+    const double v = rules_devices().pad_control(pad, control);
+    return v > dead_zone ? v : 0;
+}
+
+RtString binding_field(const RtString& code) {
+    return !code.empty() && code.char_at(0) == 'P' ? "pad" : "value";
 }
 
 double JoyControlValue(double joystick, double control, double dead_zone) {
@@ -70,7 +99,8 @@ double ActionPressed(PlayerControls& controls, Action action) {
     bool command_held = false;
     // Every binding is evaluated on every call, whatever the asked action.
     for (Action a : kEvalOrder) {
-        double v = EvalBinding(controls.bindings[kActions[a].binding]);
+        const int b = kActions[a].binding;
+        double v = std::max(EvalBinding(controls.bindings[b]), EvalBinding(controls.pads[b]));
         bool active = kActions[a].movement ? v > 0.5 : v != 0;
         if (active && a == action) result = 1;
         if (active && !kActions[a].movement) command_held = true;
@@ -89,8 +119,10 @@ double ActionPressed(PlayerControls& controls, Action action) {
 
 void LoadPlayerControls(PlayerControls& controls, double player) {
     RtString section = RtString("keyconfig") + RtString(static_cast<int>(player));
-    for (int i = 0; i < kBindingCount; ++i)
+    for (int i = 0; i < kBindingCount; ++i) {
         controls.bindings[i] = ini_get(section, RtString(i + 1) + "value");
+        controls.pads[i] = ini_get(section, RtString(i + 1) + "pad");
+    }
     controls.last_action = kNoAction;
 }
 
@@ -103,6 +135,11 @@ void TakeInputSnapshot(InputSnapshot& snapshot) {
     for (int j = 0; j < joysticks; ++j)
         for (int c = 0; c < kControlsPerJoystick; ++c)
             rt_index(snapshot.joystick_controls, j, c) = JoyControlValue(j, c, 0.4);
+    int pads = static_cast<int>(rules_devices().pad_count());
+    rt_dim(snapshot.pad_controls, pads, kPadControlCount);
+    for (int p = 0; p < pads; ++p)
+        for (int c = 0; c < kPadControlCount; ++c)
+            rt_index(snapshot.pad_controls, p, c) = PadControlValue(p, c, 0.4);
 }
 
 RtString NewlyPressedBinding(const InputSnapshot& current, const InputSnapshot& previous) {
@@ -110,6 +147,8 @@ RtString NewlyPressedBinding(const InputSnapshot& current, const InputSnapshot& 
         if (snapshot_key(current.keys, k) != 0 && snapshot_key(previous.keys, k) == 0)
             return RtString("K") + RtString(k);
     }
+    RtString pad = newly_pressed_pad(current, previous);
+    if (!pad.empty()) return pad;
     double joysticks =
         std::min(rt_bounds(current.joystick_controls, 0), rt_bounds(previous.joystick_controls, 0));
     for (int j = 0; j < joysticks; ++j) {

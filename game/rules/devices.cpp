@@ -20,9 +20,16 @@ double no_button(double, double) {
     return 0;
 }
 void no_sound(double) {}
+double no_pads() {
+    return 0;
+}
+double no_pad_control(double, double) {
+    return 0;
+}
 
 RulesDevices& devices() {
-    static RulesDevices d{no_key, no_joysticks, no_axis, no_hat, no_hat, no_button, no_sound};
+    static RulesDevices d{no_key,    no_joysticks, no_axis, no_hat,        no_hat,
+                          no_button, no_sound,     no_pads, no_pad_control};
     return d;
 }
 
@@ -31,7 +38,8 @@ RulesDevices& devices() {
 thread_local bool t_quiet = false;
 
 const RulesDevices& quiet_devices() {
-    static const RulesDevices d{no_key, no_joysticks, no_axis, no_hat, no_hat, no_button, no_sound};
+    static const RulesDevices d{no_key,    no_joysticks, no_axis, no_hat,        no_hat,
+                                no_button, no_sound,     no_pads, no_pad_control};
     return d;
 }
 
@@ -58,4 +66,6 @@ void set_rules_devices(const RulesDevices& in) {
     take(d.joy_hat_y, in.joy_hat_y, no_hat);
     take(d.joy_button, in.joy_button, no_button);
     take(d.play_sound, in.play_sound, no_sound);
+    take(d.pad_count, in.pad_count, no_pads);
+    take(d.pad_control, in.pad_control, no_pad_control);
 }

@@ -166,6 +166,53 @@ constexpr const char* kControlNames[16] = {
     "NEG_RY", "POS_RY", "NEG_RZ", "POS_RZ", "NEG_POVX", "POS_POVX", "NEG_POVY", "POS_POVY",
 };
 
+// By pad control number (input/scancodes.h). The D-pad and the sticks say
+// by their names that they are a pad's; the others read with "Pad".
+constexpr const char* kPadControlNames[kPadControlCount] = {
+    "A",
+    "B",
+    "X",
+    "Y",
+    "Back",
+    "Guide",
+    "Start",
+    "LS",
+    "RS",
+    "LB",
+    "RB",
+    "D-pad up",
+    "D-pad down",
+    "D-pad left",
+    "D-pad right",
+    "L stick left",
+    "L stick right",
+    "L stick up",
+    "L stick down",
+    "R stick left",
+    "R stick right",
+    "R stick up",
+    "R stick down",
+    "LT",
+    "RT",
+};
+
+bool self_described(int control) {
+    return control >= kPadDpadUp && control <= kPadRightStickDown;
+}
+
+// "Pad A", "D-pad up" for the first pad; "Pad2 A", "Pad2 D-pad up" for the
+// second, and so on.
+RtString pad_label(const RtString& code) {
+    RtArray<RtString> parts;
+    if (rt_split(code, parts, "-") != 2) return "*NONE*";
+    const double control = rt_val(rt_index(parts, 1));
+    const RtString name = PadControlName(control);
+    if (name.empty()) return "*NONE*";
+    const int pad = static_cast<int>(rt_val(rt_mid(code, 1, 1)));
+    if (pad > 0) return RtString("Pad") + RtString(pad + 1) + " " + name;
+    return self_described(static_cast<int>(control)) ? name : RtString("Pad ") + name;
+}
+
 // The menu asks for labels every frame, so the table is built once.
 const RtArray<RtString>& key_name_table() {
     static const RtArray<RtString> table = [] {
@@ -206,8 +253,15 @@ RtString ControlName(double control) {
     return RtString("BUT_") + RtString(number);
 }
 
+RtString PadControlName(double control) {
+    for (int c = 0; c < kPadControlCount; ++c)
+        if (control == c) return kPadControlNames[c];
+    return RtString();
+}
+
 RtString BindingLabel(const RtString& code) {
     if (code.empty()) return "*NONE*";
+    if (code.char_at(0) == 'P') return pad_label(code);
     if (code.char_at(0) == 'K') {
         if (code.length() == 1) return "*NONE*";
         return key_name(rt_val(rt_mid(code, 1, 256)));

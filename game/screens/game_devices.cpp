@@ -35,5 +35,6 @@ void play_sound(double slot) {
 } // namespace
 
 void install_game_devices() {
-    set_rules_devices({key_down, JoyCount, joy_axis, JoyHatX, JoyHatY, JoyButton, play_sound});
+    set_rules_devices({key_down, JoyCount, joy_axis, JoyHatX, JoyHatY, JoyButton, play_sound,
+                       PadCount, PadControl});
 }

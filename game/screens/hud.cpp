@@ -4,6 +4,8 @@
 #include "game/screens/screens.h"
 
 #include "graphics/graphics.h"
+#include "input/input.h"
+#include "input/scancodes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,18 +37,62 @@ bool unbound(const RtString& label) {
     return label == "*NONE*";
 }
 
+// Whether the legend names the player's pad: the pad its pad bindings name
+// is plugged in.
+bool pad_connected(const PlayerControls& c) {
+    for (const RtString& code : c.pads)
+        if (!code.empty() && code.char_at(0) == 'P')
+            return PadAttached(rt_val(rt_mid(code, 1, 1))) != 0;
+    return false;
+}
+
+// The label of binding b: the pad's while it is plugged in, else the key's.
+RtString label(const PlayerControls& c, int b, bool pad) {
+    if (pad) {
+        const RtString l = BindingLabel(c.pads[b]);
+        if (!unbound(l)) return l;
+    }
+    return BindingLabel(c.bindings[b]);
+}
+
+// The D-pad or a stick as one word when it walks in all four directions:
+// "D-pad", "Pad2 L stick".
+RtString pad_group(const RtString& up, const RtString& down, const RtString& left,
+                   const RtString& right) {
+    for (const char* group : {"D-pad", "L stick", "R stick"}) {
+        const RtString g(group);
+        const int n = static_cast<int>(up.length()) - static_cast<int>(g.length()) - 3;
+        if (n < 0 || rt_mid(up, n, g.length() + 3) != g + " up") continue;
+        const RtString pad = rt_mid(up, 0, n);
+        if (down == pad + g + " down" && left == pad + g + " left" && right == pad + g + " right")
+            return pad + g;
+    }
+    return RtString();
+}
+
 // The four walking keys as one word: "Arrows", "WASD" for single letters
-// (up, left, down, right), else the labels with "/" between them.
-RtString walk_keys(const PlayerControls& c) {
-    const RtString up = BindingLabel(c.bindings[0]), down = BindingLabel(c.bindings[1]);
-    const RtString left = BindingLabel(c.bindings[2]), right = BindingLabel(c.bindings[3]);
+// (up, left, down, right), "D-pad", else the labels with "/" between them.
+RtString walk_keys(const PlayerControls& c, bool pad) {
+    const RtString up = label(c, 0, pad), down = label(c, 1, pad);
+    const RtString left = label(c, 2, pad), right = label(c, 3, pad);
     if (up == "UP" && down == "DOWN" && left == "LEFT" && right == "RIGHT") return "Arrows";
     if (up.length() == 1 && down.length() == 1 && left.length() == 1 && right.length() == 1)
         return up + left + down + right;
+    const RtString group = pad_group(up, down, left, right);
+    if (!group.empty()) return group;
     return up + "/" + left + "/" + down + "/" + right;
 }
 
-// The items as "KEY: what" texts, unbound ones left out, Escape last.
+// Start of the player's pad: it asks for the menu as Escape does.
+RtString pad_menu_label(const PlayerControls& c) {
+    for (const RtString& code : c.pads)
+        if (!code.empty() && code.char_at(0) == 'P')
+            return BindingLabel(rt_mid(code, 0, 2) + "-" + RtString(kPadStart));
+    return "ESC";
+}
+
+// The items as "KEY: what" texts, unbound ones left out, Escape last; with
+// the player's pad plugged in, the pad's controls are named.
 RtArray<RtString> legend_items(const PlayerControls& controls, const RtString& prefix) {
     RtArray<RtString> items;
     auto add = [&items](const RtString& text) {
@@ -54,13 +100,14 @@ RtArray<RtString> legend_items(const PlayerControls& controls, const RtString& p
         rt_redim(items, n + 1);
         rt_index(items, n) = text;
     };
-    const RtString walk = walk_keys(controls) + ": walk";
+    const bool pad = pad_connected(controls);
+    const RtString walk = walk_keys(controls, pad) + ": walk";
     add(prefix.empty() ? walk : prefix + " " + walk);
     for (const LegendItem& item : kLegendItems) {
-        const RtString label = BindingLabel(controls.bindings[item.binding]);
-        if (!unbound(label)) add(label + ": " + item.does);
+        const RtString l = label(controls, item.binding, pad);
+        if (!unbound(l)) add(l + ": " + item.does);
     }
-    add("ESC: menu");
+    add((pad ? pad_menu_label(controls) : RtString("ESC")) + ": menu");
     return items;
 }
 

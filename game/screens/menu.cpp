@@ -140,7 +140,8 @@ void capture_step(MenuState& m) {
     TakeInputSnapshot(now);
     RtString code = NewlyPressedBinding(now, reference_snapshot());
     if (!code.empty()) {
-        ini_put(m.page, entry_key(m.cursor + 1, "value"), code);
+        // A pad binding goes beside the key, a key or joystick in its place.
+        ini_put(m.page, RtString(static_cast<int>(m.cursor + 1)) + binding_field(code), code);
         m.capture = -1;
     } else if (m.capture == -1) {
         m.capture = 0;
@@ -190,7 +191,7 @@ RtString display_text(const MenuState& m, const MenuPage& p, int i) {
         if (n >= 1 && v >= 0 && v < n) return rt_index(parts, static_cast<int>(v) + 1);
         return RtString();
     }
-    if (type == "key") return BindingLabel(ini_get(m.page, entry_key(i + 1, "value")));
+    if (type == "key") return key_line_text(m.page, i + 1);
     if (rt_mid(type, 0, 5) == "level")
         return level_choice_label(type, rt_index(p.values, i), kLevelLabelColumns);
     return RtString();
@@ -215,6 +216,7 @@ double MenuOpen(const RtString& settings_file) {
     m.held_direction = 0;
     m.escape_taken = 0;
     TakeInputSnapshot(reference_snapshot());
+    menu_pointer_open();
     refresh_level_choices();
     return 0;
 }
@@ -222,9 +224,12 @@ double MenuOpen(const RtString& settings_file) {
 double MenuFrame() {
     MenuState& m = menu_state();
     if (m.escape_taken != 0 && KeyDown(kKeyEscape) == 0) m.escape_taken = 0;
-    int direction = read_direction();
-    if (m.held_direction != kNone && direction != m.held_direction) m.held_direction = kNone;
     MenuPage p = load_page(m.page);
+    const int pointed = menu_pointer_direction(m, p.count);
+    int direction = read_direction();
+    if (direction == kNone) direction = static_cast<int>(menu_pad_direction(&m.held_direction));
+    if (direction == kNone) direction = pointed;
+    if (m.held_direction != kNone && direction != m.held_direction) m.held_direction = kNone;
     if (m.slide == 0) {
         if (m.capture != 0) {
             capture_step(m);

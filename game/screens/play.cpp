@@ -51,6 +51,7 @@ struct PlayState {
     LevelInfo info;        // the library's names and fewest moves
     PlayHints hints;
     LegendTimer legends[2];
+    PlayPointer pointer;
 };
 
 enum class FadeResult { kPlaying, kEnd };
@@ -93,6 +94,7 @@ FadeResult board_frame(PlayState& play, int index, double dt) {
     BoardState& board = rt_index(play.boards, index);
     enter_board_frame(play.count, index);
     const bool playing = board.fade_timer <= 0;
+    play.pointer.step(board, index);
     if (playing) input_step(board);
     // Only the last character reaching the exit starts the iris from a step.
     if (playing && board.fade_timer > 0)
@@ -100,13 +102,15 @@ FadeResult board_frame(PlayState& play, int index, double dt) {
     advance_board(board, dt / kMsPerCell);
     button_step(board);
     play.hints.step(board, index);
-    if (KeyDown(kKeyEscape) != 0 && board.fade_timer <= 0) {
+    if ((KeyDown(kKeyEscape) != 0 || pad_asks_for_menu()) && board.fade_timer <= 0) {
         play.quit = true;
         board.fade_timer = kFadeClosingToQuit;
     }
     draw_board(board);
+    play.pointer.remember_view(index);
     End3D();
     enter_board_frame(play.count, index);
+    play.pointer.draw_marks(board, index);
     return fade_step(play, board, index, dt);
 }
 
@@ -115,6 +119,7 @@ void draw_hints(PlayState& play) {
     for (int i = 0; i < play.count; ++i) {
         enter_board_frame(play.count, i);
         play.hints.draw(rt_index(play.boards, i), i);
+        play.pointer.draw_message(i);
     }
     SetViewport2D(0, 0, 0, 0);
 }
@@ -172,6 +177,7 @@ double play_game(double player_count) {
         double now = TotalTime();
         double dt = now - play.previous_ms;
         play.previous_ms = now;
+        play.pointer.read(play.boards);
         for (int i = 0; i < play.count; ++i)
             if (board_frame(play, i, dt) == FadeResult::kEnd) return 0;
         End3D();

@@ -101,6 +101,18 @@ struct MenuState {
 };
 MenuState& menu_state();
 
+// The menu's direction from any game pad this frame (numbered as
+// MenuState::held_direction; 0 none). A direction held long enough to
+// repeat clears *held_direction, so the menu acts on it again.
+double menu_pad_direction(double* held_direction);
+// True while any pad's Start is down: in play it asks for the menu as
+// Escape does.
+bool pad_asks_for_menu();
+// The bracket text of line `line` (from 1) of a keys page: its key, and its
+// pad binding after a "/" when the line has one, as much of it as leaves the
+// line's name readable in the menu box.
+RtString key_line_text(const RtString& page, double line);
+
 // ---------------------------------------------------------------- progress and level choice
 
 // The furthest level each board has reached (board 0 and board 1), kept in
@@ -309,3 +321,136 @@ class PlayHints {
 void draw_hint_line(const RtString& text);
 // The hint line board `index` showed in the last play frame, empty for none.
 RtString shown_hint(int index);
+
+// ---------------------------------------------------------------- the mouse
+
+// A cell of a board (x along a row, y down the rows).
+struct BoardCell {
+    int x = 0, y = 0;
+    bool operator==(const BoardCell&) const = default;
+};
+
+// What a click on a cell of a board did.
+enum class BoardClick {
+    kNothing, // off the board, or on the current character
+    kWalk,    // the current character sets off
+    kSelect,  // another character became the current one
+    kNoWay,   // the cell cannot be reached: nothing moves
+};
+
+// The current character walking to a cell the player clicked: a shortest way
+// over free floor found by the runtime's path planner, walked one ordinary
+// step after another through step_character, so every step counts and undo
+// takes walks back as it does those of the keys.
+class BoardWalk {
+  public:
+    // The cells the current character would step into to reach (x, y), the
+    // cell itself last; empty when there is no way. A cell next to the
+    // character is one step, whatever holds it (a block is pushed, an arm
+    // turns its door, the exit is left through), as the arrow key would
+    // take it; one further away is reached over free floor, the exit only as
+    // the goal. Other characters stand in the way.
+    static std::vector<BoardCell> way_to(const BoardState& board, int x, int y);
+    // A click on cell (x, y): another character there becomes the current
+    // one; otherwise the current character sets off along way_to. A cell
+    // without a way changes nothing.
+    BoardClick click(BoardState& board, int x, int y);
+    // Once per frame, before the keys are read: the walk ends when a key was
+    // pressed, the level is complete or the current character changed;
+    // otherwise the next step is taken once the character rests.
+    void step(BoardState& board, bool key_pressed);
+    bool walking() const { return next_ < way_.size(); }
+    void stop() { way_.clear(), next_ = 0; }
+
+  private:
+    std::vector<BoardCell> way_;
+    std::size_t next_ = 0;
+    double character_ = 0; // the character walking
+};
+
+// The pointer in one frame: where it is (the picture's coordinates), whether
+// it moved since the previous frame, the buttons pressed since then and the
+// wheel's turn (1 away from the player, -1 towards, 0 none).
+struct PointerFrame {
+    double x = 0, y = 0;
+    bool moved = false;
+    bool left_click = false, right_click = false;
+    int wheel = 0;
+};
+// Reads the pointer once a frame; a click counts in the frame its press is
+// first seen. The first read only learns where the pointer is and which
+// buttons are down, so the click that chose a screen does not act again on
+// the next one.
+class PointerReader {
+  public:
+    PointerFrame read();
+
+  private:
+    bool primed_ = false;
+    double x_ = 0, y_ = 0;
+    bool left_ = false, right_ = false;
+};
+
+// How long the line saying a clicked cell cannot be reached stands.
+inline constexpr double kNoWayMs = 2000;
+inline constexpr const char* kNoWayText = "No way there.";
+
+// The mouse in play. A click on a board (the one under the pointer) walks,
+// pushes or selects (BoardWalk); a key of the board's player stops a walk.
+// While the pointer is in use over a board the cell under it is marked and,
+// when it can be reached, the way there; a cell without a way says so for
+// kNoWayMs.
+class PlayPointer {
+  public:
+    PlayPointer();
+    // Once per frame before the boards: the pointer and the keys.
+    void read(const RtArray<BoardState>& boards);
+    // Before the board's own input: its click and its walk's next step.
+    void step(BoardState& board, int index);
+    // Right after draw_board: the view the board is drawn with.
+    void remember_view(int index);
+    // After the board's 3D scene, in its frame: the marked cell and the way.
+    void draw_marks(const BoardState& board, int index);
+    // Over the frame overlay, in the board's frame: the no-way line.
+    void draw_message(int index);
+    bool walking(int index) const { return boards_[index & 1].walk.walking(); }
+
+  private:
+    struct PerBoard {
+        BoardWalk walk;
+        bool controls_down = false; // a control of the board's player was active last frame
+        double no_way_until = -1;   // ms
+    };
+    bool over(int index) const;
+    bool cell_under(const BoardState& board, int index, BoardCell* at) const;
+
+    PerBoard boards_[2];
+    PointerReader reader_;
+    PointerFrame pointer_;
+    int count_ = 1;
+    bool in_use_ = false; // moved since the last key press
+    bool new_key_ = false;
+    bool keys_down_[256] = {};
+};
+// Where the centre of a cell of board `index` appeared in the last play
+// frame, in the picture's coordinates; false before the board was drawn.
+bool board_cell_on_screen(int index, BoardCell at, double* x, double* y);
+// The cell of board `index` drawn under picture point (x, y) in the last
+// play frame: the top of a block, a wall or a character where the line of
+// sight meets one, else the floor; false off the board.
+bool board_cell_at(const BoardState& board, int index, double x, double y, BoardCell* at);
+
+// The menu by mouse. Once per menu frame: the pointer moving over a line
+// puts the cursor there, the wheel moves the cursor, a click on a line
+// selects it as Return does and a right click goes back as Left does (or
+// cancels a capture, as Escape does). Returns the direction the keys would
+// give for it (MenuState::held_direction's numbers) or 0; nothing acts while
+// a page slides.
+int menu_pointer_direction(MenuState& m, int count);
+// Forgets the pointer's buttons, so the click that opened the menu does not act in it.
+void menu_pointer_open();
+// Where MenuDraw puts line `line` of a page of `count` lines at rest.
+struct MenuLineBox {
+    double left = 0, top = 0, right = 0, bottom = 0;
+};
+MenuLineBox menu_line_box(int line, int count);

@@ -1,6 +1,6 @@
 // The shipped settings file defines the menu the game needs: player counts
 // and quit on the start page, the three options, and seven key bindings for
-// each of two players sharing one keyboard.
+// each of two players sharing one keyboard, with a pad control beside each.
 #include "runtime/runtime.h"
 
 #include <gtest/gtest.h>
@@ -150,6 +150,31 @@ TEST_F(Settings, KeyPagesEndWithHintRedoAndBack) {
         EXPECT_EQ(keys[8].value, p.redo) << p.section;
         EXPECT_EQ(keys[9].type, "dir") << p.section;
         EXPECT_EQ(keys[9].value, "root") << p.section;
+    }
+}
+
+// Beside each key, player 1's first pad and player 2's second: every action
+// on a control of its own, walking on the D-pad (up, down, left, right:
+// controls 11 to 14), and Start (6) left free, as it leaves a game.
+TEST_F(Settings, KeyPagesBindEachPlayersOwnPad) {
+    const struct {
+        const char* section;
+        const char* pad;
+    } pages[] = {{"keyconfig1", "P0-"}, {"keyconfig2", "P1-"}};
+    for (const auto& p : pages) {
+        std::set<int> used;
+        for (int i = 1; i <= 9; ++i) {
+            const std::string code = get(p.section, std::to_string(i) + "pad");
+            ASSERT_EQ(code.rfind(p.pad, 0), 0u) << p.section << " " << i << ": " << code;
+            const int control = std::stoi(code.substr(3));
+            EXPECT_GE(control, 0) << code;
+            EXPECT_LT(control, 25) << code;
+            EXPECT_NE(control, 6) << p.section << " " << i << " takes Start";
+            EXPECT_TRUE(used.insert(control).second) << code << " bound twice";
+            if (i <= 4) {
+                EXPECT_EQ(control, 10 + i) << p.section << " walks on the D-pad";
+            }
+        }
     }
 }
 

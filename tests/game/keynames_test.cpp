@@ -32,6 +32,25 @@ TEST(KeyNames, BindingLabels) {
         {"J0-99999999999", "J1,BUT_2147483647"},
         {"J0-1e300", "J1,BUT_2147483647"},
         {"J0-0.5", "J1,BUT_-14"},
+        // Pads by the names of the standard layout; the D-pad and the sticks
+        // need no "Pad" for the first pad.
+        {"P0-0", "Pad A"},
+        {"P0-1", "Pad B"},
+        {"P0-6", "Pad Start"},
+        {"P0-9", "Pad LB"},
+        {"P0-11", "D-pad up"},
+        {"P0-14", "D-pad right"},
+        {"P0-15", "L stick left"},
+        {"P0-22", "R stick down"},
+        {"P0-24", "Pad RT"},
+        {"P1-0", "Pad2 A"},
+        {"P1-11", "Pad2 D-pad up"},
+        {"P9-23", "Pad10 LT"},
+        {"P0-25", "*NONE*"},
+        {"P0-0.5", "*NONE*"},
+        {"P0", "*NONE*"},
+        {"P0-1-2", "*NONE*"},
+        {"p0-0", "*NONE*"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(BindingLabel(c.code).str(), c.label) << c.code;

@@ -10,6 +10,7 @@
 #include "input/input.h"
 #include "platform/plat_video.h"
 #include "scene3d/scene3d.h"
+#include "support/virtual_pad.h"
 
 #include <gtest/gtest.h>
 
@@ -208,6 +209,47 @@ TEST_F(Play, EscapeClosesEveryBoardAndEndsTheGame) {
         EXPECT_NEAR(run_.frames.size(), 3 + 1000 / kFrameMs, 2);
         InputScriptClear();
     }
+}
+
+// Two pads and no key: each board walks by its own pad's D-pad, as the
+// settings give pad 1 to board 1 and pad 2 to board 2, and Start on a pad
+// leaves the game as Escape does.
+struct PadPress {
+    int pad, button, down, up;
+};
+std::vector<PadPress> g_pad_presses;
+test_pads::VirtualPad* g_pads[2] = {nullptr, nullptr};
+
+void observe_with_pads(const RtArray<BoardState>& boards) {
+    observe(boards);
+    const int frame = static_cast<int>(g_run->frames.size());
+    for (const PadPress& p : g_pad_presses) {
+        if (frame == p.down) g_pads[p.pad]->button(p.button, true);
+        if (frame == p.up) g_pads[p.pad]->button(p.button, false);
+    }
+}
+
+TEST_F(Play, EachBoardWalksByItsOwnPadAndStartLeaves) {
+    make_game_dir("pads", {{1, kLevel}, {2, kLevel}, {5, kLevel}});
+    std::ofstream("cropstack.ini") << "[options]\n3value=0\n4value=0\n"
+                                      "[keyconfig1]\n4value=K205\n4pad=P0-14\n"
+                                      "[keyconfig2]\n4value=K32\n4pad=P1-14\n";
+    test_pads::VirtualPad first, second;
+    g_pads[0] = &first;
+    g_pads[1] = &second;
+    constexpr int kRight = 14, kStart = 6;
+    g_pad_presses = {{0, kRight, 2, 3}, {0, kRight, 8, 9}, {1, kRight, 4, 5}, {1, kStart, 70, 71}};
+    run_.keys = {};
+    g_run = &run_;
+    set_play_frame_observer(observe_with_pads);
+    EXPECT_EQ(play_game(2), 0);
+    EXPECT_FALSE(run_.hit_limit) << "Start did not end the game";
+    g_pad_presses.clear();
+    g_pads[0] = g_pads[1] = nullptr;
+    EXPECT_EQ(levels_seen(0), (std::vector<double>{1, 2})) << "pad 1 finished board 1's level";
+    EXPECT_EQ(levels_seen(1), (std::vector<double>{5}));
+    EXPECT_EQ(run_.frames[20][1].x, 4) << "pad 2 moved board 2 once";
+    EXPECT_NEAR(run_.frames.size(), 70 + 1000 / kFrameMs, 2) << "Start closed the boards";
 }
 
 TEST_F(Play, TwoBoardsRunIndependently) {

@@ -163,6 +163,26 @@ TEST(SettingsMerge, NewLinesArriveAndThePlayersValuesStay) {
     EXPECT_EQ(again.text(), kMerged);
 }
 
+// A key line gains the pad binding a newer game ships beside the key; the
+// player's own key, and a pad binding the player chose, stay.
+TEST(SettingsMerge, KeyLinesGainPadBindingsAndKeepThePlayersOwn) {
+    IniStore shipped, player, merged;
+    shipped.load_text("[keyconfig1]\n"
+                      "1name=Up\n1type=key\n1value=K200\n1pad=P0-11\n"
+                      "2name=Down\n2type=key\n2value=K208\n2pad=P0-12\n");
+    player.load_text("[keyconfig1]\n"
+                     "1name=Up\n1type=key\n1value=K17\n"
+                     "2name=Down\n2type=KEY\n2value=K31\n2pad=P0-1\n");
+    const char* expected = "[keyconfig1]\r\n"
+                           "1name=Up\r\n1type=key\r\n1value=K17\r\n1pad=P0-11\r\n"
+                           "2name=Down\r\n2type=key\r\n2value=K31\r\n2pad=P0-1\r\n";
+    ini_merge_shipped(shipped, player, &merged);
+    EXPECT_EQ(merged.text(), expected);
+    IniStore again;
+    ini_merge_shipped(shipped, merged, &again);
+    EXPECT_EQ(again.text(), expected);
+}
+
 TEST_F(SettingsPathTest, AnOldCopyGainsTheNewLinesAtStart) {
     write_text(dir_ / "game" / "cropstack.ini", kNewShipped);
     lock_game_dir();

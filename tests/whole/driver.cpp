@@ -61,6 +61,8 @@ BoardView view_of(const BoardState& board, int index, int count) {
     v.fade = board.fade_timer;
     v.moving = board_moving(board) != 0;
     v.current = board.current_character;
+    v.exit_x = board.exit.x;
+    v.exit_y = board.exit.y;
     const int n = static_cast<int>(rt_bounds(board.characters, 0));
     for (int i = 0; i < n; ++i) {
         v.xs.push_back(rt_index(board.characters, i).m.x);
@@ -206,6 +208,14 @@ void key_down(int scan_code) {
 
 void key_up(int scan_code) {
     InputScriptKey(scan_code, false);
+}
+
+void pointer_to(double x, double y) {
+    InputScriptMouseMove(static_cast<int>(x), static_cast<int>(y));
+}
+
+void pointer_button(int button, bool down) {
+    InputScriptMouseButton(button, down);
 }
 
 void screenshot(const std::string& name) {

@@ -26,6 +26,7 @@ struct BoardView {
     bool moving = false;
     double current = 0;
     std::vector<double> xs, ys; // characters still on the board
+    double exit_x = 0, exit_y = 0;
     double moves = 0;
     // The texts the board's information and key legend show, as play
     // makes them from the board, the run's level library and the bindings.
@@ -85,6 +86,10 @@ void note(const std::string& text);
 // Key state for the next frames (scan codes).
 void key_down(int scan_code);
 void key_up(int scan_code);
+// The pointer for the next frames: its place in the picture and its buttons
+// (0 left, 1 right).
+void pointer_to(double x, double y);
+void pointer_button(int button, bool down);
 // Saves the next frame as it is presented into <screenshot dir>/<name>.png.
 void screenshot(const std::string& name);
 // The directory holding the program (the run's copy of the game directory).

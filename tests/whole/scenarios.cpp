@@ -4,7 +4,10 @@
 #include "tests/whole/steps.h"
 
 #include "support/exit_guard.h"
+#include "support/virtual_pad.h"
 
+#include "game/screens/screens.h"
+#include "input/input.h"
 #include "platform/plat_files.h"
 
 #include <gtest/gtest.h>
@@ -381,6 +384,154 @@ Script hints_finish_level_one() {
     return s;
 }
 
+// Walks every character of level 1 out through the exit by clicking on the
+// exit alone; each walk takes the shortest way and counts its steps.
+Step click_exit_until_done() {
+    struct State {
+        int phase = 0; // 0 point, 1 and 2 the click, 3 wait for the walk
+        double characters = 0;
+        double moves = 0;
+        bool shot = false;
+        int hold = 0;
+    };
+    auto st = std::make_shared<State>();
+    return [st](const FrameView& v) {
+        if (!v.play || v.boards.size() != 1) fail("one board expected");
+        const BoardView& b = v.boards[0];
+        if (b.level == 2) return Progress::kDone;
+        const BoardCell exit{cell(b.exit_x), cell(b.exit_y)};
+        if (st->phase == 0 && b.fade == 0 && !b.moving) {
+            double x = 0, y = 0;
+            if (!board_cell_on_screen(0, exit, &x, &y)) fail("the board was not drawn");
+            pointer_to(x, y);
+            st->phase = 1;
+        } else if (st->phase == 1) {
+            // The first time, the frame after next is photographed before the click.
+            if (!st->shot) {
+                screenshot("mouse-way");
+                st->shot = true;
+                st->hold = 2;
+            }
+            if (st->hold > 0) {
+                st->hold -= 1;
+                return Progress::kWait;
+            }
+            pointer_button(0, true);
+            st->characters = static_cast<double>(b.xs.size());
+            st->moves = b.moves;
+            st->phase = 2;
+        } else if (st->phase == 2) {
+            pointer_button(0, false);
+            if (!b.moving) fail("the click on the exit set nobody walking");
+            st->phase = 3;
+        } else if (st->phase == 3 && (b.fade > 0 || b.xs.size() < st->characters)) {
+            if (b.moves <= st->moves + 1) fail("the walk out took no more than a step");
+            note("a character walked out in " + std::to_string(b.moves - st->moves) + " steps");
+            st->phase = b.fade > 0 ? 4 : 0;
+        }
+        return Progress::kWait;
+    };
+}
+
+Script mouse_walks_out() {
+    int cursor = 0;
+    Script s;
+    s.then(menu_ready());
+    s.then(menu_choose(cursor, menu_line("root", "button", "1")));
+    s.then(boards_at_rest(1));
+    s.then(on_level(1));
+    s.then("level 1 walked out by clicks on the exit", click_exit_until_done(), 60000);
+    s.then(say("level 1 ended by the mouse alone"));
+    s.then(boards_at_rest(1));
+    s.then(escape_to_title());
+    s.then(quit_from_title());
+    return s;
+}
+
+// ---------------------------------------------------------------- a pad alone
+
+// The run's one pad, plugged in by the script and kept to the end.
+test_pads::VirtualPad* g_pad = nullptr;
+
+// The pad's own button numbers, which are the standard layout's.
+constexpr int kPadButtonA = 0, kPadButtonStart = 6;
+constexpr int kPadButtonUp = 11, kPadButtonDown = 12, kPadButtonLeft = 13, kPadButtonRight = 14;
+
+Step pad_tap(int button) {
+    auto pressed = std::make_shared<bool>(false);
+    return [button, pressed](const FrameView&) {
+        g_pad->button(button, !*pressed);
+        *pressed = !*pressed;
+        return *pressed ? Progress::kWait : Progress::kDoneNextFrame;
+    };
+}
+
+int pad_move(char move) {
+    switch (move) {
+    case 'U':
+        return kPadButtonUp;
+    case 'D':
+        return kPadButtonDown;
+    case 'L':
+        return kPadButtonLeft;
+    case 'R':
+        return kPadButtonRight;
+    case 'N':
+        return kPadButtonA;
+    default:
+        fail(std::string("no pad button for the move ") + move);
+    }
+}
+
+// No key at all: the pad chooses "1 Player", finishes level 1 on the D-pad
+// (the legend naming it), leaves the game with Start and quits the program.
+Script pad_alone() {
+    Script s;
+    s.then("a pad plugged in", [](const FrameView&) {
+        g_pad = new test_pads::VirtualPad();
+        if (PadAttached(0) == 0) fail("the pad was not seen");
+        return Progress::kDoneNextFrame;
+    });
+    s.then(menu_ready());
+    s.then("pad down", pad_tap(kPadButtonDown));
+    s.then("pad up", pad_tap(kPadButtonUp));
+    s.then("pad A on line " + std::to_string(menu_line("root", "button", "1")),
+           pad_tap(kPadButtonA));
+    s.then(boards_at_rest(1));
+    s.then(expect(
+        [](const FrameView& v) {
+            return !v.boards[0].legend.empty() &&
+                   v.boards[0].legend[0].rfind("D-pad: walk", 0) == 0;
+        },
+        "the legend naming the pad"));
+    s.then(say("the legend names the pad"));
+    auto at_rest = [](const FrameView& v) {
+        return v.play && !v.boards.empty() && v.boards[0].level == 1 && v.boards[0].fade == 0 &&
+               !v.boards[0].moving;
+    };
+    const std::string moves = solution(1);
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+        const std::string move = "pad move " + std::to_string(i + 1) + " " + moves[i];
+        s.then(move + " (waiting for rest)", until(at_rest), 5000);
+        s.then(move + " (a frame at rest)", wait_frames(1));
+        s.then(move, pad_tap(pad_move(moves[i])));
+    }
+    s.then("the fade to level 2", until([](const FrameView& v) {
+               return v.play && !v.boards.empty() && v.boards[0].level == 2;
+           }),
+           5000);
+    s.then(say("board 0 level 1 finished by the pad"));
+    s.then(boards_at_rest(1));
+    s.then("Start in play", pad_tap(kPadButtonStart));
+    s.then(back_at_title());
+    s.then(menu_ready());
+    for (int i = 0; i < quit_line(); ++i)
+        s.then("pad down", pad_tap(kPadButtonDown));
+    s.then("pad A on Quit", pad_tap(kPadButtonA));
+    s.then("the program's end after Quit", program_ends(), 3000);
+    return s;
+}
+
 using ScriptMaker = Script (*)();
 const std::map<std::string, ScriptMaker>& scenarios() {
     static const std::map<std::string, ScriptMaker> table = {
@@ -397,6 +548,8 @@ const std::map<std::string, ScriptMaker>& scenarios() {
         {"choose-level-one", choose_level_one},
         {"information", information},
         {"closing-screen", closing_screen},
+        {"mouse-walks-out", mouse_walks_out},
+        {"pad-alone", pad_alone},
     };
     return table;
 }

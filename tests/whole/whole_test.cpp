@@ -131,6 +131,16 @@ TEST(WholeProgram, RedefinedKeyIsSavedAndPlaysAfterARestart) {
     expect_settings(run, {{{"keyconfig1", "4value"}, "K36"}});
 }
 
+TEST(WholeProgram, APadAloneChoosesPlaysLeavesAndQuits) {
+    const RunDir run = make_run_dir(test_name());
+    EXPECT_EXIT(exec_scenario(run, "pad-alone"), ExitedWithCode(0),
+                AllOf(HasSubstr("the legend names the pad"),
+                      HasSubstr("board 0 level 1 finished by the pad"),
+                      HasSubstr("back at the title screen"),
+                      HasSubstr("whole: ended after the last step")));
+    expect_settings(run);
+}
+
 TEST(WholeProgram, TwoBoardsAdvanceApartAndOneEscapeEndsBoth) {
     const RunDir run = make_run_dir(test_name());
     EXPECT_EXIT(exec_scenario(run, "two-boards"), ExitedWithCode(0),
@@ -266,6 +276,23 @@ TEST(WholeProgram, LastLevelOfTheLibraryEndsWithAClosingScreen) {
     EXPECT_EQ(white_rows(closing, 0, 180), 180);
     EXPECT_EQ(white_rows(closing, 300, 480), 180);
     EXPECT_LT(white_rows(closing, 180, 300), 120 - 18) << "no words";
+}
+
+// Level 1 walked out by clicks on the exit alone, with the way marked while
+// the pointer rests there.
+TEST(WholeProgram, TheMouseWalksOutOfALevel) {
+    const RunDir run = make_run_dir(test_name());
+    EXPECT_EXIT(exec_scenario(run, "mouse-walks-out"), ExitedWithCode(0),
+                AllOf(HasSubstr("a character walked out in"),
+                      HasSubstr("level 1 ended by the mouse alone"),
+                      HasSubstr("whole: ended after the last step")));
+    expect_settings(run);
+    // The way is marked in yellow over the green floor.
+    const DecodedImage way = screenshot("mouse-way");
+    int yellow = 0;
+    for (std::size_t i = 0; i + 3 < way.pixels.size(); i += 4)
+        yellow += way.pixels[i] > 110 && way.pixels[i + 1] > 180 && way.pixels[i + 2] < 90;
+    EXPECT_GT(yellow, 300) << "no way marked";
 }
 
 } // namespace

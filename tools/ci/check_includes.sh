@@ -40,6 +40,9 @@ exceptions=(
   "tests/whole runtime/rtini.h"          # the runs read the settings file as the game does
   "tests/tools game/solver/fast_moves.h" # the solver's own move generator is held against the rules
   "tests/whole support/exit_guard.h"     # the whole-program runs have a test entry of their own
+  "tests/input support/virtual_pad.h"    # pads plugged in through SDL's virtual game controllers
+  "tests/game support/virtual_pad.h"
+  "tests/whole support/virtual_pad.h"
   "fuzz *"                               # the fuzz programs drive each parser directly
   "bench/solver tools/solver_picture.h"  # rooms drawn with the solver tests' pictures
   "bench/pathfinding pathfinding/reference_search.h"

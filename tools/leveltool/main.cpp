@@ -8,6 +8,8 @@
 //       library's measures (measures.h defines them); fail when a target is missed
 //   cropstack-leveltool --measures --dead-ends SOURCE LEVLIB_DIR   also count every level's
 //       dead ends with the solver and fail when one differs from its "deadends" line
+//   cropstack-leveltool --measures [--dead-ends] --every N SOURCE LEVLIB_DIR   the same on
+//       every N-th level only (the first, then every N-th after it)
 //
 // Every level file is also loaded through the game's own loader and compared
 // with its drawing, so a drawing the game would refuse or read differently is
@@ -17,6 +19,7 @@
 #include "tools/leveltool/measures.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -130,10 +133,17 @@ int main(int argc, char** argv) {
     if (check || measures) ++first;
     bool dead_ends = measures && argc > first && std::string(argv[first]) == "--dead-ends";
     if (dead_ends) ++first;
-    if (argc - first != (measures ? 2 : 3)) {
-        std::fprintf(stderr,
-                     "usage: cropstack-leveltool [--check] SOURCE LEVLIB_DIR TABLE\n"
-                     "       cropstack-leveltool --measures [--dead-ends] SOURCE LEVLIB_DIR\n");
+    int every = 1;
+    if (measures && argc > first + 1 && std::string(argv[first]) == "--every") {
+        every = std::atoi(argv[first + 1]);
+        if (every < 1) every = 0;
+        first += 2;
+    }
+    if (argc - first != (measures ? 2 : 3) || every == 0) {
+        std::fprintf(
+            stderr,
+            "usage: cropstack-leveltool [--check] SOURCE LEVLIB_DIR TABLE\n"
+            "       cropstack-leveltool --measures [--dead-ends] [--every N] SOURCE LEVLIB_DIR\n");
         return 2;
     }
     std::string source = argv[first], dir = argv[first + 1];
@@ -144,7 +154,7 @@ int main(int argc, char** argv) {
                      error.empty() ? "cannot read" : error.c_str());
         return 1;
     }
-    if (measures) return run_measures(levels, dir, dead_ends);
+    if (measures) return run_measures(levels, dir, dead_ends, every);
     std::string table = argv[first + 2];
     bool ok = true;
     for (size_t i = 0; i < levels.size(); ++i) {

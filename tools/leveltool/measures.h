@@ -86,6 +86,8 @@ GoalCheck check_dead_ends(const std::vector<LevelFacts>& levels);
 // the goals; the result is 0 when every level is solved and every goal holds.
 // Counting dead ends visits every reachable position of every level, several
 // times the work of solving, so it is asked for separately; otherwise the
-// table shows the recorded counts.
+// table shows the recorded counts. With every above 1 only every such level
+// (the first, then every-th after it) is measured and only its own goals are
+// checked: a quick sample for slow builds.
 int run_measures(const std::vector<DrawnLevel>& levels, const std::string& levlib_dir,
-                 bool with_dead_ends);
+                 bool with_dead_ends, int every = 1);
