@@ -284,11 +284,6 @@ void plat_video_set_window_size(int width, int height) {
     if (g_window && !window_is_fullscreen()) resize_window(width, height);
 }
 
-void plat_video_window_size(int* width, int* height) {
-    *width = g_sizes.windowed_width;
-    *height = g_sizes.windowed_height;
-}
-
 void plat_video_window_resized(int width, int height) {
     if (!g_window || window_is_fullscreen() || width <= 0 || height <= 0) return;
     if (width == g_sizes.windowed_width && height == g_sizes.windowed_height) return;

@@ -42,7 +42,6 @@ void plat_video_windowed();
 // The windowed client size: the window takes it at once (centred on its
 // display) unless it is full screen, and takes it when it leaves full screen.
 void plat_video_set_window_size(int width, int height);
-void plat_video_window_size(int* width, int* height);
 // Called by the event pump when the window manager reports a new size: a
 // windowed size other than the one the game set is the player's, which
 // becomes the windowed size and is reported once by plat_video_take_player_size.

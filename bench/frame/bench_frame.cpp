@@ -182,6 +182,8 @@ BENCHMARK(BM_FrameWork)
     ->Args({1920, 1080, 2, kBoardsOnly})
     ->Args({1920, 1080, 2, kOverlayOnly})
     ->Args({1920, 1080, 2, kPresentOnly})
+    ->Args({1920, 1080, 2, kBoardsNoShadow})
+    ->Args({1920, 1080, 2, kBoardsNoBackground})
     // Where the time of a two-board frame at 640 x 480 goes.
     ->Args({640, 480, 2, kBoardsOnly})
     ->Args({640, 480, 2, kOverlayOnly})

@@ -243,6 +243,10 @@ geometry() { timeout 5 xdotool getwindowgeometry "$wid" | sed -n 's/.*Geometry: 
 
 # 1000 x 600 shows the 640 x 480 picture scaled by 1.25: 800 x 600 from x 100,
 # black bars beside it.
+# The pointer is parked in the display's top left corner first, away from
+# the menu's lines: a window moved or grown under it would have the menu
+# follow it off the "1 Player" line.
+timeout 5 xdotool mousemove 0 0 || fail "xdotool mousemove"
 # The window grows from its corner; moved to the display's corner, all of it
 # can be photographed.
 timeout 5 xdotool windowsize "$wid" 1000 600 || fail "xdotool windowsize"

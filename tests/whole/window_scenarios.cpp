@@ -109,6 +109,20 @@ Script wide_window() {
     s.then(back_at_title());
     cursor = 0; // every title screen opens the menu afresh
     s.then(menu_ready());
+    // Screen 640x480 -> 800x600 in the menu: picture and window at once.
+    s.then(menu_choose(cursor, menu_line("root", "dir", "options")));
+    cursor = 0;
+    s.then(menu_choose(cursor, menu_line("options", "toggle:640x480", "")));
+    s.then("the Screen choice taking effect", until([](const FrameView&) {
+               double w = 0, h = 0;
+               GetScreenSize(&w, &h);
+               int dw = 0, dh = 0;
+               plat_video_client_size(&dw, &dh);
+               return w == 800 && h == 600 && dw == 800 && dh == 600;
+           }),
+           2000);
+    s.then(say("the Screen choice took effect at once"));
+    s.then(menu_back(cursor));
     s.then(menu_quit(cursor));
     return s;
 }

@@ -1,7 +1,8 @@
 // The window as a player handles it, through the whole program: the
 // full-screen keys on the title screen, a size the player gives the window
-// kept for the next start, and that start's wide window showing the whole
-// picture (see window_scenarios.cpp for the scripts).
+// kept for the next start, that start's wide window showing the whole
+// picture, and a Screen choice taking effect at once (see
+// window_scenarios.cpp for the scripts).
 #include "tests/whole/run_dir.h"
 
 #include "graphics/graphics.h"
@@ -43,7 +44,13 @@ TEST(WholeProgram, WindowAndFullScreenKeysAndAWideWindowAtTheNextStart) {
     EXPECT_EQ(read_settings(run.dir / "cropstack.ini"), expected);
 
     EXPECT_EXIT(exec_scenario(run, "wide-window"), ExitedWithCode(0),
-                HasSubstr("whole: ended after the last step"));
+                AllOf(HasSubstr("the Screen choice took effect at once"),
+                      HasSubstr("whole: ended after the last step")));
+    // The new Screen choice is kept and the player's window size dropped.
+    expected[{"options", "2value"}] = "1";
+    expected[{"window", "width"}] = "0";
+    expected[{"window", "height"}] = "0";
+    EXPECT_EQ(read_settings(run.dir / "cropstack.ini"), expected);
     DecodedImage shot;
     const fs::path file = screenshot_dir() / "wide-window.png";
     ASSERT_TRUE(DecodePng(RtString(file.c_str()), 0, shot)) << file;
