@@ -16,10 +16,11 @@ inline constexpr double kBlack = 0;
 
 // Sprite slots the screens share. Slot 100 holds the frame over the boards
 // during a game and the first of the title's thumbnails between games; slot
-// 99 holds the lens while the thumbnails are rendered and the logo after.
+// 99 holds the title's logo and slot 98 the lens the thumbnails are rendered
+// through (both at once: the thumbnails are rendered while the logo shows).
 inline constexpr double kPlayFrameSprite = 100;
 inline constexpr double kFirstThumbnailSprite = 100;
-inline constexpr double kLensSprite = 99;
+inline constexpr double kLensSprite = 98;
 inline constexpr double kLogoSprite = 99;
 
 // ---------------------------------------------------------------- board presentation
