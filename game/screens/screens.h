@@ -232,6 +232,10 @@ bool follow_screen_choice();
 // Every model, texture and sound of the game into its slot (a file that
 // fails leaves its slot empty).
 void load_game_assets();
+// Loads them once the main program has begun and asked for them, on the
+// first call after; otherwise (a screen run on its own) it does nothing. The
+// title calls it after its first frame, before the thumbnails need them.
+void load_pending_game_assets();
 // The frame drawn over the boards into kPlayFrameSprite for a player count
 // of 1, 2 or 3 to 4; other counts keep what that slot holds.
 void load_frame_overlay(double player_count);

@@ -108,7 +108,10 @@ double title_screen() {
     // instead of after five levels have been loaded and drawn.
     int rendered = 0;
     const auto render_next = [&] {
-        if (rendered == 0) LoadSprite("lens.bmp", kLensSprite);
+        if (rendered == 0) {
+            load_pending_game_assets();
+            LoadSprite("lens.bmp", kLensSprite);
+        }
         render_thumbnail(board, first + rendered, kFirstThumbnailSprite + rendered);
         ++rendered;
     };
