@@ -1,6 +1,7 @@
 // main_program.cpp: the program's entry and main program: engine defaults,
 // start-up, the screen mode from the settings, every model, picture and
-// sound loaded once into its slot, then the title screen and play in turn.
+// sound loaded once into its slot (by the title, after its first frame),
+// then the title screen and play in turn.
 #include "game/screens/screens.h"
 
 #include "audio/audio.h"
@@ -57,6 +58,7 @@ void keep_window_size(int width, int height) {
     ini_put(kWindowSection, "height", RtString(height));
 }
 
+bool g_assets_pending = false;
 bool g_screen_choice_applied = false;
 double g_screen_choice = 0;
 
@@ -101,6 +103,12 @@ void load_game_assets() {
     }
 }
 
+void load_pending_game_assets() {
+    if (!g_assets_pending) return;
+    g_assets_pending = false;
+    load_game_assets();
+}
+
 void load_frame_overlay(double player_count) {
     if (player_count == 1)
         LoadSprite("bkgnd-1pl.png", kPlayFrameSprite);
@@ -122,7 +130,9 @@ void game_main() {
     ini_open(game_settings_file());
     apply_screen_choice();
     SetWindowSizeHook(keep_window_size);
-    load_game_assets();
+    // Loaded by the title after its first frame: the window shows the logo
+    // sooner, and no game is played before the title has ended.
+    g_assets_pending = true;
     install_presentation();
     install_game_devices();
     for (;;) {

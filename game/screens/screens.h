@@ -16,10 +16,11 @@ inline constexpr double kBlack = 0;
 
 // Sprite slots the screens share. Slot 100 holds the frame over the boards
 // during a game and the first of the title's thumbnails between games; slot
-// 99 holds the lens while the thumbnails are rendered and the logo after.
+// 99 holds the title's logo and slot 98 the lens the thumbnails are rendered
+// through (both at once: the thumbnails are rendered while the logo shows).
 inline constexpr double kPlayFrameSprite = 100;
 inline constexpr double kFirstThumbnailSprite = 100;
-inline constexpr double kLensSprite = 99;
+inline constexpr double kLensSprite = 98;
 inline constexpr double kLogoSprite = 99;
 
 // ---------------------------------------------------------------- board presentation
@@ -231,6 +232,10 @@ bool follow_screen_choice();
 // Every model, texture and sound of the game into its slot (a file that
 // fails leaves its slot empty).
 void load_game_assets();
+// Loads them once the main program has begun and asked for them, on the
+// first call after; otherwise (a screen run on its own) it does nothing. The
+// title calls it after its first frame, before the thumbnails need them.
+void load_pending_game_assets();
 // The frame drawn over the boards into kPlayFrameSprite for a player count
 // of 1, 2 or 3 to 4; other counts keep what that slot holds.
 void load_frame_overlay(double player_count);

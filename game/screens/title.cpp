@@ -1,6 +1,6 @@
-// title.cpp: the title screen. Five levels rendered once into small
-// pictures drift across a white screen under the logo; after two seconds the
-// settings menu takes input until a player count is chosen or Escape pressed.
+// title.cpp: the title screen. Five levels rendered into small pictures
+// drift across a white screen under the logo; after two seconds the settings
+// menu takes input until a player count is chosen or Escape pressed.
 #include "game/screens/screens.h"
 
 #include "input/input.h"
@@ -79,8 +79,9 @@ ThumbnailPlace title_thumbnail_place(int i, double phase, double w, double h) {
     return t;
 }
 
-void draw_thumbnails(double phase, double w, double h) {
-    for (int i = 0; i < kThumbnails; ++i) {
+// Draws the first `count` thumbnails, those rendered so far.
+void draw_thumbnails(int count, double phase, double w, double h) {
+    for (int i = 0; i < count; ++i) {
         const ThumbnailPlace place = title_thumbnail_place(i, phase, w, h);
         StretchSprite(kFirstThumbnailSprite + i, place.x, place.y, w / 3, h / 3);
         SetAlphaMode(place.whitening);
@@ -102,25 +103,41 @@ double title_screen() {
     double w = 0, h = 0;
     GetScreenSize(&w, &h);
     const double first = rt_rnd(43) + 1;
-    LoadSprite("lens.bmp", kLensSprite);
-    for (double level = first; level <= first + 4; ++level)
-        render_thumbnail(board, level, kFirstThumbnailSprite + level - first);
+    // The first frame shows the logo alone on white; the thumbnails follow,
+    // one rendered before each later frame, so the window fills at once
+    // instead of after five levels have been loaded and drawn.
+    int rendered = 0;
+    const auto render_next = [&] {
+        if (rendered == 0) {
+            load_pending_game_assets();
+            LoadSprite("lens.bmp", kLensSprite);
+        }
+        render_thumbnail(board, first + rendered, kFirstThumbnailSprite + rendered);
+        ++rendered;
+    };
     LoadSprite("logo.bmp", kLogoSprite);
     SetEscapeEnds(0);
     const double menu_time = TotalTime() + kMenuDelay;
     MenuOpen(game_settings_file());
     double phase = 0, result = 0;
+    bool first_frame = true;
     while (result == 0) {
+        if (!first_frame && rendered < kThumbnails) render_next();
+        first_frame = false;
         // A Screen choice made in the menu takes effect at once.
         if (follow_screen_choice()) GetScreenSize(&w, &h);
         FillRect(0, 0, w, h, kWhite);
         phase = title_phase_step(phase, FrameTime());
-        draw_thumbnails(phase, w, h);
+        draw_thumbnails(rendered, phase, w, h);
         StretchSprite(kLogoSprite, w * 0.1, h * 0.125, w * 0.8, h * 0.4);
         if (TotalTime() > menu_time) result = MenuFrame();
         // An Escape that cancelled a key capture belongs to the menu.
         if (KeyDown(kKeyEscape) != 0 && menu_state().escape_taken == 0) result = -1;
         ShowScreen();
     }
+    // Left within the first frames: the rest are rendered all the same, so
+    // the slots hold all five thumbnails whenever the title has ended.
+    while (rendered < kThumbnails)
+        render_next();
     return result;
 }

@@ -6,10 +6,12 @@
 
 #include "game/screens/screens.h"
 #include "graphics/graphics.h"
+#include "scene3d/scene3d.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -42,6 +44,30 @@ double thumbnail_white_share(int sprite) {
     for (std::size_t i = 0; i + 3 < image.pixels.size(); i += 4)
         white += image.pixels[i] == 255 && image.pixels[i + 1] == 255 && image.pixels[i + 2] == 255;
     return white / (256.0 * 256.0);
+}
+
+// Frames of the title as presented: how many of their pixels are not white.
+// The frame step leaves the shadow pass just before presenting (and at every
+// viewport change), so the last count taken there is the presented frame's;
+// the reset after presenting keeps it. Escape is pressed after the eighth.
+std::vector<int> g_non_white;
+int g_last_non_white = -1;
+
+void count_before_present() {
+    ShadowPass(false); // the renderer's own hook
+    DecodedImage image;
+    g_last_non_white = -1;
+    if (!ReadScreenPixels(0, 0, kScreenW, kScreenH, image)) return;
+    g_last_non_white = 0;
+    for (std::size_t i = 0; i + 3 < image.pixels.size(); i += 4)
+        g_last_non_white +=
+            image.pixels[i] != 255 || image.pixels[i + 1] != 255 || image.pixels[i + 2] != 255;
+}
+
+void keep_presented_count() {
+    UseShader(-1); // the renderer's own reset
+    g_non_white.push_back(g_last_non_white);
+    if (g_non_white.size() >= 8) InputScriptKey(kKeyEscape, true);
 }
 
 int log_mentions(const std::string& text) {
@@ -139,6 +165,25 @@ TEST_F(Title, RandomFirstLevelPicksTheThumbnails) {
                 EXPECT_EQ(white, 1) << "first level " << c.random + 1 << ", thumbnail " << i;
         }
     }
+}
+
+// The first frame comes before any level is loaded: white (no logo here).
+// The thumbnails are rendered in the frames after it and drawn as they come.
+TEST_F(Title, ThumbnailsAppearInTheFramesAfterTheFirst) {
+    screen_test::TestClock clock;
+    seed_giving(43); // levels 44 to 48, all present
+    g_non_white.clear();
+    scene3d(); // made first: making it installs the renderer's own hooks
+    SetLeaveShadowPassHook(count_before_present);
+    SetFrameResetHook(keep_presented_count);
+    const double result = title_screen();
+    SetLeaveShadowPassHook([] { ShadowPass(false); });
+    SetFrameResetHook([] { UseShader(-1); });
+    InputScriptClear();
+    EXPECT_EQ(result, -1);
+    ASSERT_GE(g_non_white.size(), 8u);
+    EXPECT_EQ(g_non_white[0], 0) << "the first frame shows no thumbnail";
+    EXPECT_GT(g_non_white[6], kScreenW * kScreenH / 20) << "thumbnails by the seventh frame";
 }
 
 TEST_F(Title, PhaseWrapsOnceAFrame) {
