@@ -36,7 +36,7 @@ void enter_program_dir() {
     path = cut == std::string::npos ? std::string() : path.substr(0, cut);
     RtString cut_dir = RtString::from_std(path);
     if (!path.empty()) rt_set_current_dir(cut_dir);
-    rt_log(RtString("Current Dir") + (path.empty() ? RtString("null") : cut_dir));
+    rt_log(RtString("Current Dir ") + (path.empty() ? RtString("null") : cut_dir));
 }
 
 void show_loading_frame() {

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -63,11 +62,13 @@ void lookup_extensions() {
     }
 }
 
-// A software rasteriser still renders correctly, only slowly; the player is
-// told on standard error instead of a modal box, which would block start-up
-// on machines without a desktop and in tests.
+// A software rasteriser still renders correctly, only slowly. One log entry
+// says so, with the renderer's name, in words a player can act on; nothing is
+// printed, and no modal box blocks start-up on machines without a desktop or
+// in tests.
 void report_renderer_kind() {
     const char* name = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const RtString shown = name ? RtString(name) : RtString("unknown renderer");
     std::string lower = name ? name : "";
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -75,15 +76,12 @@ void report_renderer_kind() {
                     lower.find("softpipe") != std::string::npos ||
                     lower.find("software") != std::string::npos;
     if (!software) {
-        rt_log("OpenGL Hardware Support");
+        rt_log("OpenGL Hardware Support (" + shown + ")");
         return;
     }
-    std::fprintf(stderr,
-                 "!!OpenGL Software Emulation!! (%s)\n"
-                 "Please update your GFX adapter's driver\n"
-                 "so it can render OpenGL by HARDWARE\n",
-                 name ? name : "unknown renderer");
-    rt_log("OpenGL Software Emulation");
+    rt_log("OpenGL Software Emulation (" + shown +
+           "): the picture is drawn without the graphics card and may be slow; "
+           "a graphics driver with OpenGL support makes it faster");
 }
 
 } // namespace

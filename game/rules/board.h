@@ -281,6 +281,9 @@ RtString level_file_name(const RtString& dir, double level);
 // too large"), or an empty text when it can: only a missing file is the end
 // of the library.
 RtString level_file_problem(const RtString& file);
+// The highest level number with a file in dir (the library's last level), or
+// 0 when dir holds none: a missing level below it is a gap, not the end.
+double last_level_number(const RtString& dir);
 // Reads and checks the level file of board.level_number in dir and fills the
 // board with it. Returns 1 on success; on a missing or malformed file it logs
 // the reason, leaves the board as it was and returns 0.

@@ -4,8 +4,10 @@
 // A bad file is refused with a log entry instead of ending the program.
 #include "game/rules/board.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -413,6 +415,25 @@ RtString level_file_problem(const RtString& file) {
     const char* why = nullptr;
     return rt_read_data_file(file, nullptr, &bytes, kLevelFileLimit, &why) ? RtString()
                                                                            : RtString(why);
+}
+
+double last_level_number(const RtString& dir) {
+    std::error_code error;
+    std::filesystem::directory_iterator entry(dir.str(), error), end;
+    long last = 0;
+    for (; !error && entry != end; entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        constexpr std::size_t kHead = 4, kTail = 4, kMostDigits = 9;
+        if (name.size() <= kHead + kTail || name.size() > kHead + kTail + kMostDigits ||
+            name.compare(0, kHead, "QLEV") != 0 ||
+            name.compare(name.size() - kTail, kTail, ".CMD") != 0)
+            continue;
+        const std::string digits = name.substr(kHead, name.size() - kHead - kTail);
+        if (digits[0] == '0' || digits.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        last = std::max(last, std::stol(digits));
+    }
+    return static_cast<double>(last);
 }
 
 double load_level_file(BoardState& board, const RtString& file, RtString* reason) {

@@ -29,16 +29,31 @@ void enter_board_frame(int count, int index) {
     SetViewport2D(0, index == 0 ? 0 : g.screen_height * 0.5, g.screen_width, g.screen_height * 0.5);
 }
 
+// Boards are numbered from 1 in the log, as in the progress file.
+RtString board_name(int index) {
+    return RtString("board ") + RtString(index + 1);
+}
+
 // Starts the board's current level; on failure says which board, which
 // level and why in the log (the level reader has logged the details).
 bool start_board_level(BoardState& board, int index) {
     if (start_level(board) != 0) return true;
     RtString file = level_file_name("levlib", board.level_number);
     const RtString problem = level_file_problem(file);
-    RtString why = problem.empty()             ? file + " is not a valid level"
-                   : problem == "no such file" ? file + " is missing (the end of the level library)"
-                                               : file + " cannot be read: " + problem;
-    rt_log(RtString("game: board ") + RtString(index) + " cannot start level " +
+    RtString why;
+    if (problem.empty()) {
+        why = file + " is not a valid level";
+    } else if (problem != "no such file") {
+        why = file + " cannot be read: " + problem;
+    } else {
+        const int last = static_cast<int>(last_level_number("levlib"));
+        why = file + " is missing" +
+              (last == 0 ? RtString(" (the level library holds no levels)")
+               : board.level_number <= last
+                   ? RtString(" (a gap in the level library: later levels are there)")
+                   : RtString(" (the level library ends at level ") + RtString(last) + ")");
+    }
+    rt_log(RtString("game: ") + board_name(index) + " cannot start level " +
            RtString(static_cast<int>(board.level_number)) + ": " + why +
            "; back to the title screen");
     return false;
@@ -58,12 +73,13 @@ struct PlayState {
 
 enum class FadeResult { kPlaying, kEnd };
 
-// A completed level without a next one: the library is done for this board.
-// (A restart loads the level being played again, which is there; a next
-// level that is there but broken, or no plain file, only goes back to the
-// title.)
+// A completed level without a next one and none after it: the library is
+// done for this board. (A restart loads the level being played again, which
+// is there; a missing level with others after it, a next level that is there
+// but broken, or no plain file, only goes back to the title with an error.)
 bool library_done(const BoardState& board) {
-    return level_file_problem(level_file_name("levlib", board.level_number)) == "no such file";
+    return level_file_problem(level_file_name("levlib", board.level_number)) == "no such file" &&
+           board.level_number > last_level_number("levlib");
 }
 
 // The iris over a board that is closing or opening; a closed iris either
@@ -76,11 +92,14 @@ FadeResult fade_step(PlayState& play, BoardState& board, int index, double dt) {
         if (board.fade_timer >= 1.0) {
             if (play.quit) return FadeResult::kEnd;
             board.level_number += 1;
-            if (!start_board_level(board, index)) {
-                if (library_done(board))
-                    closing_screen(index, play.count, game_values().player_count);
+            if (library_done(board)) {
+                rt_log(RtString("game: ") + board_name(index) + " finished level " +
+                       RtString(static_cast<int>(board.level_number) - 1) +
+                       ", the last of the level library");
+                closing_screen(index, play.count, game_values().player_count);
                 return FadeResult::kEnd;
             }
+            if (!start_board_level(board, index)) return FadeResult::kEnd;
             board.current_character = 0;
             board.fade_timer = kFadeOpening;
         }

@@ -52,6 +52,34 @@ TEST(Level, CharactersAndAnAbsentExit) {
     EXPECT_EQ(level_file_name("levlib", 10).str(), "levlib/QLEV10.CMD");
 }
 
+// The library's last level is the highest number by value; other names
+// beside the levels do not count.
+TEST(Level, LastLevelNumberIsTheHighestLevelFile) {
+    const struct {
+        const char* name;
+        std::vector<std::string> files;
+        double last;
+    } cases[] = {
+        {"numbers by value", {"QLEV1.CMD", "QLEV12.CMD", "QLEV3.CMD"}, 12},
+        {"a gap below the last", {"QLEV1.CMD", "QLEV68.CMD"}, 68},
+        {"other names",
+         {"QLEV2.CMD", "QLEV99.BAK", "qlev50.cmd", "QLEV07.CMD", "QLEV.CMD", "QLEV5x.CMD",
+          "QLEV-9.CMD", "QLEV12345678901.CMD"},
+         2},
+        {"no levels", {"levels.ini"}, 0},
+    };
+    const std::filesystem::path root = level_dir() / "last-level";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::filesystem::path dir = root / c.name;
+        std::filesystem::create_directories(dir);
+        for (const std::string& file : c.files)
+            std::ofstream(dir / file) << "x\n";
+        EXPECT_EQ(last_level_number(dir.c_str()), c.last);
+    }
+    EXPECT_EQ(last_level_number((root / "not there").c_str()), 0);
+}
+
 TEST(Level, TerrainRunsFillRowByRow) {
     const struct {
         std::string code;

@@ -346,32 +346,54 @@ TEST_F(Play, LevelThatCannotBeStartedReturnsWithALogEntry) {
         std::vector<KeyPress> keys;
         const char* logged;
         const char* planted = nullptr; // "pipe" or "empty" as level 2
+        const char* not_logged = "cannot";
     };
     const Case cases[] = {
+        // The end of the library is no error; boards count from 1, as in the
+        // progress file.
         {"end",
          {{1, kLevel}},
          1,
          {{kKeyRight, 2, 3}, {kKeyRight, 8, 9}},
-         "game: board 0 cannot start level 2: levlib/QLEV2.CMD is missing"},
+         "game: board 1 finished level 1, the last of the level library\r\n"},
+        {"gap",
+         {{1, kLevel}, {3, kLevel}},
+         1,
+         {{kKeyRight, 2, 3}, {kKeyRight, 8, 9}},
+         "game: board 1 cannot start level 2: levlib/QLEV2.CMD is missing (a gap in the level "
+         "library: later levels are there)",
+         nullptr,
+         "finished"},
         {"invalid",
          {{1, kLevel}, {2, {}}},
          1,
          {{kKeyRight, 2, 3}, {kKeyRight, 8, 9}},
-         "game: board 0 cannot start level 2: levlib/QLEV2.CMD is not a valid level"},
-        {"second", {{1, kLevel}}, 2, {}, "game: board 1 cannot start level 5"},
+         "game: board 1 cannot start level 2: levlib/QLEV2.CMD is not a valid level",
+         nullptr,
+         "finished"},
+        {"second",
+         {{1, kLevel}},
+         2,
+         {},
+         "game: board 2 cannot start level 5: levlib/QLEV5.CMD is missing (the level library "
+         "ends at level 1)",
+         nullptr,
+         "board 1"},
         // Neither is the end of the library, and each log says what is wrong.
         {"pipe",
          {{1, kLevel}},
          1,
          {{kKeyRight, 2, 3}, {kKeyRight, 8, 9}},
-         "game: board 0 cannot start level 2: levlib/QLEV2.CMD cannot be read: not a plain file",
-         "pipe"},
+         "game: board 1 cannot start level 2: levlib/QLEV2.CMD cannot be read: not a plain file",
+         "pipe",
+         "finished"},
         {"empty",
          {{1, kLevel}},
          1,
          {{kKeyRight, 2, 3}, {kKeyRight, 8, 9}},
          "level: levlib/QLEV2.CMD: the level file is empty",
-         "empty"},
+         "empty",
+         "finished"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.dir);
@@ -385,6 +407,7 @@ TEST_F(Play, LevelThatCannotBeStartedReturnsWithALogEntry) {
         size_t before = log_text().size();
         EXPECT_EQ(play(c.players, c.keys), 0);
         EXPECT_NE(log_text().find(c.logged, before), std::string::npos) << log_text();
+        EXPECT_EQ(log_text().find(c.not_logged, before), std::string::npos) << log_text();
         rt_set_current_dir(home_);
         InputScriptClear();
     }
