@@ -150,6 +150,18 @@ void capture_step(MenuState& m) {
     }
 }
 
+// The line (from 0) of `page` that is a "dir" line leading to `target`, or
+// 0 when none does.
+double line_leading_to(const RtString& page, const RtString& target) {
+    MenuPage p = load_page(page);
+    for (int i = 0; i < p.count; ++i) {
+        if (rt_index(p.types, i) != "dir") continue;
+        RtString to = ini_get(page, entry_key(i + 1, "value"));
+        if ((to == "NO_DATA" ? RtString("root") : to) == target) return i;
+    }
+    return 0;
+}
+
 // Advances the slide; true when a "button" line finished sliding out, with
 // its value in *chosen.
 bool slide_step(MenuState& m, const MenuPage& p, double* chosen) {
@@ -165,6 +177,7 @@ bool slide_step(MenuState& m, const MenuPage& p, double* chosen) {
     m.slide = 0;
     if (m.back_flag != 0) {
         m.back_flag = 0;
+        m.cursor = line_leading_to("root", m.page);
         m.page = "root";
         m.slide = kSlideIn;
         return false;
@@ -174,9 +187,12 @@ bool slide_step(MenuState& m, const MenuPage& p, double* chosen) {
     const RtString& type = rt_index(p.types, c);
     if (type == "dir") {
         RtString next = ini_get(m.page, entry_key(c + 1, "value"));
-        m.page = next == "NO_DATA" ? RtString("root") : next;
+        next = next == "NO_DATA" ? RtString("root") : next;
+        // Back to the start page marks the way here again; a page further
+        // in opens at its first line.
+        m.cursor = next == "root" ? line_leading_to(next, m.page) : 0;
+        m.page = next;
         m.slide = kSlideIn;
-        m.cursor = 0;
     } else if (type == "button") {
         *chosen = rt_index(p.values, c);
         return true;
@@ -232,6 +248,9 @@ double MenuFrame() {
     if (direction == kNone) direction = static_cast<int>(menu_pad_direction(&m.held_direction));
     if (direction == kNone) direction = pointed;
     if (m.held_direction != kNone && direction != m.held_direction) m.held_direction = kNone;
+    // A key already down while a page slides (or while the title waited
+    // before the first page appeared) counts only once pressed again.
+    if (m.slide != 0 && direction != kNone) m.held_direction = direction;
     if (m.slide == 0) {
         if (m.capture != 0) {
             capture_step(m);

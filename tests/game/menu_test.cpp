@@ -206,7 +206,49 @@ TEST_F(Menu, LeftDoesNothingOnRootAndLeavesOtherPagesForRoot) {
     press(kKeyUp);
     press(kKeyLeft);
     EXPECT_EQ(menu_state().page.str(), "root");
-    EXPECT_EQ(menu_state().cursor, 2) << "the cursor is kept";
+    EXPECT_EQ(menu_state().cursor, 1) << "on the line that led to the page left";
+}
+
+// Going back marks the line that leads to the page just left, so Return
+// there does not start something the player never chose; any other page
+// opens at its first line.
+TEST_F(Menu, PagesOpenAtTheLineLeadingBackOrAtTheFirst) {
+    struct Case {
+        const char* keys; // d down, u up, l left, r right
+        const char* page;
+        int cursor;
+    };
+    const Case cases[] = {
+        {"drddl", "root", 1},  // Options, cursor on its third line, Left
+        {"ddrdl", "root", 2},  // Keys, cursor on its second line, Left
+        {"ddrl", "root", 2},   // Keys at once, Left
+        {"dr", "options", 0},  // a fresh page: first line
+        {"drdddr", "root", 1}, // "Lost" leads to the start page: back onto Options
+        {"drddr", "empty", 0},  {"drddrl", "root", 0}, // no line of the start page leads to "empty"
+        {"drlr", "options", 0}, // back on Options, and in again at its first line
+    };
+    for (const Case& c : cases) {
+        MenuOpen(settings_.c_str());
+        settle();
+        for (const char* k = c.keys; *k != 0; ++k)
+            press(*k == 'd' ? kKeyDown : *k == 'u' ? kKeyUp : *k == 'l' ? kKeyLeft : kKeyRight);
+        EXPECT_EQ(menu_state().page.str(), c.page) << c.keys;
+        EXPECT_EQ(menu_state().cursor, c.cursor) << c.keys;
+    }
+}
+
+TEST_F(Menu, AKeyHeldBeforeThePageAppearsDoesNotMoveTheCursor) {
+    for (int key : {kKeyDown, kKeyUp}) {
+        InputScriptKey(key, true);
+        MenuOpen(settings_.c_str());
+        settle();
+        frame();
+        InputScriptKey(key, false);
+        frame();
+        EXPECT_EQ(menu_state().cursor, 0) << key;
+        press(kKeyDown);
+        EXPECT_EQ(menu_state().cursor, 1) << "a fresh press acts";
+    }
 }
 
 TEST_F(Menu, DirLinesWithoutASectionOrValue) {
