@@ -130,6 +130,31 @@ void handle_direction(MenuState& m, MenuPage& p, int direction) {
     }
 }
 
+// A new binding already held by another key line of this player or the
+// other player's board gives that line the binding it replaces, so no
+// control ever does two things; says so in m.notice.
+void swap_taken_binding(MenuState& m, const RtString& field, const RtString& code) {
+    const int own = static_cast<int>(m.cursor) + 1;
+    const RtString old = ini_get(m.page, RtString(own) + field);
+    RtArray<RtString> pages;
+    bool players = m.page == "keyconfig1" || m.page == "keyconfig2";
+    rt_dim(pages, players ? 2 : 1);
+    rt_index(pages, 0) = m.page;
+    if (players) rt_index(pages, 1) = m.page == "keyconfig1" ? "keyconfig2" : "keyconfig1";
+    for (int k = 0; k < static_cast<int>(rt_bounds(pages, 0)); ++k) {
+        const RtString& page = rt_index(pages, k);
+        MenuPage p = load_page(page);
+        for (int i = 0; i < p.count; ++i) {
+            if (page == m.page && i + 1 == own) continue;
+            if (rt_index(p.types, i) != "key") continue;
+            if (ini_get(page, RtString(i + 1) + field) != code) continue;
+            ini_put(page, RtString(i + 1) + field, old == "NO_DATA" ? RtString() : old);
+            m.notice = "Was on " + rt_index(p.names, i) +
+                       (page == m.page ? "" : " (other player)") + ": swapped";
+        }
+    }
+}
+
 void capture_step(MenuState& m) {
     if (KeyDown(kKeyEscape) != 0) {
         m.capture = 0;
@@ -143,6 +168,7 @@ void capture_step(MenuState& m) {
     RtString code = NewlyPressedBinding(now, reference_snapshot());
     if (!code.empty()) {
         // A pad binding goes beside the key, a key or joystick in its place.
+        swap_taken_binding(m, binding_field(code), code);
         ini_put(m.page, RtString(static_cast<int>(m.cursor + 1)) + binding_field(code), code);
         m.capture = -1;
     } else if (m.capture == -1) {
@@ -233,6 +259,7 @@ double MenuOpen(const RtString& settings_file) {
     m.cursor = 0;
     m.held_direction = 0;
     m.escape_taken = 0;
+    m.notice = RtString();
     TakeInputSnapshot(reference_snapshot());
     menu_pointer_open();
     refresh_level_choices();
@@ -255,6 +282,7 @@ double MenuFrame() {
         if (m.capture != 0) {
             capture_step(m);
         } else if (direction != kNone && direction != m.held_direction) {
+            m.notice = RtString();
             handle_direction(m, p, direction);
             m.held_direction = direction;
         }
@@ -322,5 +350,6 @@ void MenuDraw(double slide, double cursor, const RtArray<RtString>& names,
         const RtString& d = rt_index(display, i);
         if (!d.empty()) Print("[" + d + "]", left + bw - (d.length() + 3) * cw, y);
     }
+    if (!m.notice.empty()) Print(m.notice, left + cw, top + (count + 2) * ch);
     draw_menu_frame(left, top, bw, bh, cw, ch, count);
 }

@@ -333,3 +333,49 @@ TEST_F(Menu, BoxAndCursorBarOnScreen) {
 }
 
 } // namespace
+
+// A key chosen for one line that another line of this player or of the
+// other player's board already has: the two lines swap, and the page says so.
+TEST_F(Menu, AKeyAlreadyBoundSwapsWithTheLineThatHadIt) {
+    struct Case {
+        int key;
+        const char* p1; // keyconfig1 lines 1..3 after, then keyconfig2 lines 1..2
+        const char* notice;
+    };
+    const Case cases[] = {
+        {kKeyRight, "K200 K35 K205 | K17 K36", "Was on Right: swapped"},
+        {kKeyW, "K200 K205 K17 | K35 K36", "Was on Up (other player): swapped"},
+        {kKeyH, "K200 K205 K35 | K17 K36", ""}, // its own key again
+        {kKeyQ, "K200 K205 K16 | K17 K36", ""}, // a free key
+        {kKeyJ, "K200 K205 K36 | K17 K35", "Was on Hint (other player): swapped"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string file = settings_ + ".swap" + std::to_string(++n);
+        std::ofstream(file) << "[root]\n1name=P1\n1type=dir\n1value=keyconfig1\n"
+                               "[keyconfig1]\n1name=Up\n1type=key\n1value=K200\n"
+                               "2name=Right\n2type=key\n2value=K205\n"
+                               "3name=Hint\n3type=key\n3value=K35\n"
+                               "[keyconfig2]\n1name=Up\n1type=key\n1value=K17\n"
+                               "2name=Hint\n2type=key\n2value=K36\n";
+        MenuOpen(file.c_str());
+        settle();
+        press(kKeyRight);
+        press(kKeyDown);
+        press(kKeyDown);
+        press(kKeyReturn);
+        ASSERT_EQ(menu_state().capture, 1);
+        press(c.key);
+        EXPECT_EQ(menu_state().capture, 0);
+        std::string got;
+        for (int i = 1; i <= 3; ++i)
+            got += value("keyconfig1", i) + " ";
+        got += "|";
+        for (int i = 1; i <= 2; ++i)
+            got += " " + value("keyconfig2", i);
+        EXPECT_EQ(got, c.p1) << c.key;
+        EXPECT_EQ(menu_state().notice.str(), c.notice) << c.key;
+        press(kKeyDown);
+        EXPECT_EQ(menu_state().notice.str(), "") << "gone at the next key";
+    }
+}
