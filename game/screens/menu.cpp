@@ -337,6 +337,8 @@ void MenuDraw(double slide, double cursor, const RtArray<RtString>& names,
     const MenuState& m = menu_state();
     if (m.capture != 0) {
         Print(RtString("REDEFINE: ") + rt_index(names, static_cast<int>(cursor)), left, top + ch);
+        Print("Press the new key or pad control", left + cw, top + 3 * ch);
+        Print("Escape cancels", left + cw, top + 4 * ch);
         return;
     }
     for (int i = 0; i < count; ++i) {

@@ -379,3 +379,28 @@ TEST_F(Menu, AKeyAlreadyBoundSwapsWithTheLineThatHadIt) {
         EXPECT_EQ(menu_state().notice.str(), "") << "gone at the next key";
     }
 }
+
+// While a line waits for its new key, the box says what to press and that
+// Escape cancels: text on the two rows under the heading.
+TEST_F(Menu, RedefiningSaysWhatToPress) {
+    LoadFont("", 0);
+    double cw = 0, ch = 0;
+    GetFontSize(&cw, &ch);
+    RtArray<RtString> names, display;
+    rt_dim(names, 3);
+    rt_dim(display, 3);
+    const int w = 320, h = 240, bw = 240, left = (w - bw) / 2;
+    const int top = static_cast<int>((h - 7 * ch) / 2);
+    menu_state().capture = 1;
+    FillRect(0, 0, w, h, kWhite);
+    MenuDraw(0, 0, names, display);
+    menu_state().capture = 0;
+    for (int row : {3, 4}) {
+        int lit = 0;
+        for (int x = left; x < left + bw; ++x)
+            for (int y = static_cast<int>(top + row * ch); y < top + (row + 1) * ch; ++y)
+                lit += screen_test::grey(x, y) > 200 ? 1 : 0;
+        EXPECT_GT(lit, 20) << "row " << row;
+    }
+    ShowScreen();
+}
