@@ -8,7 +8,10 @@
 #include "input/input.h"
 #include "input/scancodes.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -226,13 +229,37 @@ bool slide_step(MenuState& m, const MenuPage& p, double* chosen) {
     return false;
 }
 
+// A toggle's choice as the player reads it: "full640x480" is "Full screen
+// 640 x 480", "800x600" is "Window 800 x 600", a word starts with a capital.
+RtString choice_words(const RtString& choice) {
+    std::string c = choice.str();
+    std::string prefix = "Window ";
+    if (c.rfind("full", 0) == 0 && c.size() > 4 && std::isdigit(static_cast<unsigned char>(c[4]))) {
+        prefix = "Full screen ";
+        c = c.substr(4);
+    }
+    const size_t x = c.find('x');
+    const bool size =
+        x != std::string::npos && x > 0 && x + 1 < c.size() &&
+        std::all_of(
+            c.begin(), c.end(),
+            [&](char ch) { return ch == 'x' || std::isdigit(static_cast<unsigned char>(ch)); }) &&
+        c.find('x', x + 1) == std::string::npos;
+    if (size) return RtString((prefix + c.substr(0, x) + " x " + c.substr(x + 1)).c_str());
+    std::string word = choice.str();
+    if (!word.empty())
+        word[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(word[0])));
+    return RtString(word.c_str());
+}
+
 RtString display_text(const MenuState& m, const MenuPage& p, int i) {
     const RtString& type = rt_index(p.types, i);
     if (rt_mid(type, 0, 6) == "toggle") {
         double n = 0;
         RtArray<RtString> parts = toggle_parts(type, &n);
         double v = std::trunc(rt_index(p.values, i));
-        if (n >= 1 && v >= 0 && v < n) return rt_index(parts, static_cast<int>(v) + 1);
+        if (n >= 1 && v >= 0 && v < n)
+            return choice_words(rt_index(parts, static_cast<int>(v) + 1));
         return n >= 1 ? RtString("*INVALID*") : RtString();
     }
     if (type == "key") return key_line_text(m.page, i + 1);

@@ -105,18 +105,18 @@ TEST_F(Menu, HeldKeyMovesTheCursorOnce) {
 TEST_F(Menu, TogglesStepThroughTheirChoicesAndAreWrittenBack) {
     open_root_line(1);
     ASSERT_EQ(menu_state().page.str(), "options");
-    EXPECT_EQ(display(0), "on");
+    EXPECT_EQ(display(0), "On");
     press(kKeyRight);
     EXPECT_EQ(value("options", 1), "0");
-    EXPECT_EQ(display(0), "off");
+    EXPECT_EQ(display(0), "Off");
     press(kKeyReturn);
-    EXPECT_EQ(display(0), "on") << "Return selects like Right";
+    EXPECT_EQ(display(0), "On") << "Return selects like Right";
     // Three choices with spaces round them: the last wraps to the first.
     press(kKeyDown);
-    EXPECT_EQ(display(1), "top");
+    EXPECT_EQ(display(1), "Top");
     press(kKeyRight);
     EXPECT_EQ(value("options", 2), "0");
-    EXPECT_EQ(display(1), "near");
+    EXPECT_EQ(display(1), "Near");
     // Opening the menu again writes the store back to the file.
     MenuOpen(settings_.c_str());
     std::ifstream in(settings_);
@@ -136,7 +136,7 @@ TEST_F(Menu, ToggleOutsideItsChoicesSaysSoAndStepsToTheFirst) {
     EXPECT_EQ(display(1), "*INVALID*");
     press(kKeyRight);
     EXPECT_EQ(value("options", 1), "0");
-    EXPECT_EQ(display(0), "off");
+    EXPECT_EQ(display(0), "Off");
     press(kKeyDown);
     press(kKeyRight);
     EXPECT_EQ(value("options", 2), "0") << "a negative index comes back at the first";
@@ -403,4 +403,25 @@ TEST_F(Menu, RedefiningSaysWhatToPress) {
         EXPECT_GT(lit, 20) << "row " << row;
     }
     ShowScreen();
+}
+
+// Choices are shown as words, whatever token the file keeps for them.
+TEST_F(Menu, ChoicesAreShownAsWords) {
+    const std::string file = settings_ + ".words";
+    std::ofstream(file) << "[root]\n1name=Screen\n1type=toggle:640x480,800x600,full640x480,"
+                           "full1024x768,fullx,board,9x9x9\n1value=0\n";
+    MenuOpen(file.c_str());
+    settle();
+    const char* expected[] = {"Window 640 x 480",
+                              "Window 800 x 600",
+                              "Full screen 640 x 480",
+                              "Full screen 1024 x 768",
+                              "Fullx",
+                              "Board",
+                              "9x9x9",
+                              "Window 640 x 480"};
+    for (const char* e : expected) {
+        EXPECT_EQ(display(0), e);
+        press(kKeyRight);
+    }
 }
