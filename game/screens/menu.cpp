@@ -277,7 +277,6 @@ MenuState& menu_state() {
 
 double MenuOpen(const RtString& settings_file) {
     ini_open(settings_file);
-    ini_put("root", "button", "");
     MenuState& m = menu_state();
     m.page = "root";
     m.slide = kSlideIn;

@@ -425,3 +425,32 @@ TEST_F(Menu, ChoicesAreShownAsWords) {
         press(kKeyRight);
     }
 }
+
+// A game chosen with nothing changed leaves the settings file as it was,
+// byte for byte: its comments, blank lines and line ends stay, and the
+// menu's own bookkeeping never reaches it.
+TEST_F(Menu, ChoosingAGameLeavesAnUnchangedFileAsItWas) {
+    const std::string file = settings_ + ".same";
+    const std::string text = "; my settings\r\n[root]\r\n1name=Play\r\n1type=button\r\n"
+                             "1value=3\r\n\r\n2name=Options\r\n2type=dir\r\n2value=options\r\n"
+                             "[options]\r\n; sound\r\n1name=Sound\r\n1type=toggle:off,on\r\n"
+                             "1value=1\r\n";
+    std::ofstream(file, std::ios::binary) << text;
+    MenuOpen(file.c_str());
+    settle();
+    press(kKeyDown);
+    press(kKeyRight);
+    press(kKeyLeft);
+    press(kKeyUp);
+    double chosen = 0;
+    InputScriptKey(kKeyReturn, true);
+    for (int i = 0; i < 100 && chosen == 0; ++i)
+        chosen = frame();
+    InputScriptKey(kKeyReturn, false);
+    ASSERT_EQ(chosen, 3);
+    ini_open((file + ".other").c_str()); // the store writes back what it changed
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream now;
+    now << in.rdbuf();
+    EXPECT_EQ(now.str(), text);
+}
