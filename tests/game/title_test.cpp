@@ -121,6 +121,7 @@ void release_then_press_return() {
 TEST_F(Title, MenuChoosesAfterTwoSeconds) {
     screen_test::TestClock clock;
     InputScriptKey(kKeyReturn, true);
+    scene3d(); // made first: making it sets the renderer's own reset hook
     SetFrameResetHook(release_then_press_return);
     const double start = TotalTime();
     EXPECT_EQ(title_screen(), 2);
