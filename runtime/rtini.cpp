@@ -316,6 +316,9 @@ void IniStore::apply(const RtString& section, const RtString& key, const RtStrin
 }
 
 void IniStore::put(const RtString& section, const RtString& key, const RtString& value) {
+    // A value the store already holds changes nothing, so the file is not
+    // rewritten for it.
+    if (!key.empty() && !value.empty() && get(section, key) == value) return;
     apply(section, key, value);
     changes_.push_back(Change{section, key, value});
 }

@@ -8,7 +8,10 @@
 #include "input/input.h"
 #include "input/scancodes.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -130,6 +133,31 @@ void handle_direction(MenuState& m, MenuPage& p, int direction) {
     }
 }
 
+// A new binding already held by another key line of this player or the
+// other player's board gives that line the binding it replaces, so no
+// control ever does two things; says so in m.notice.
+void swap_taken_binding(MenuState& m, const RtString& field, const RtString& code) {
+    const int own = static_cast<int>(m.cursor) + 1;
+    const RtString old = ini_get(m.page, RtString(own) + field);
+    RtArray<RtString> pages;
+    bool players = m.page == "keyconfig1" || m.page == "keyconfig2";
+    rt_dim(pages, players ? 2 : 1);
+    rt_index(pages, 0) = m.page;
+    if (players) rt_index(pages, 1) = m.page == "keyconfig1" ? "keyconfig2" : "keyconfig1";
+    for (int k = 0; k < static_cast<int>(rt_bounds(pages, 0)); ++k) {
+        const RtString& page = rt_index(pages, k);
+        MenuPage p = load_page(page);
+        for (int i = 0; i < p.count; ++i) {
+            if (page == m.page && i + 1 == own) continue;
+            if (rt_index(p.types, i) != "key") continue;
+            if (ini_get(page, RtString(i + 1) + field) != code) continue;
+            ini_put(page, RtString(i + 1) + field, old == "NO_DATA" ? RtString() : old);
+            m.notice = "Was on " + rt_index(p.names, i) +
+                       (page == m.page ? "" : " (other player)") + ": swapped";
+        }
+    }
+}
+
 void capture_step(MenuState& m) {
     if (KeyDown(kKeyEscape) != 0) {
         m.capture = 0;
@@ -143,11 +171,24 @@ void capture_step(MenuState& m) {
     RtString code = NewlyPressedBinding(now, reference_snapshot());
     if (!code.empty()) {
         // A pad binding goes beside the key, a key or joystick in its place.
+        swap_taken_binding(m, binding_field(code), code);
         ini_put(m.page, RtString(static_cast<int>(m.cursor + 1)) + binding_field(code), code);
         m.capture = -1;
     } else if (m.capture == -1) {
         m.capture = 0;
     }
+}
+
+// The line (from 0) of `page` that is a "dir" line leading to `target`, or
+// 0 when none does.
+double line_leading_to(const RtString& page, const RtString& target) {
+    MenuPage p = load_page(page);
+    for (int i = 0; i < p.count; ++i) {
+        if (rt_index(p.types, i) != "dir") continue;
+        RtString to = ini_get(page, entry_key(i + 1, "value"));
+        if ((to == "NO_DATA" ? RtString("root") : to) == target) return i;
+    }
+    return 0;
 }
 
 // Advances the slide; true when a "button" line finished sliding out, with
@@ -165,6 +206,7 @@ bool slide_step(MenuState& m, const MenuPage& p, double* chosen) {
     m.slide = 0;
     if (m.back_flag != 0) {
         m.back_flag = 0;
+        m.cursor = line_leading_to("root", m.page);
         m.page = "root";
         m.slide = kSlideIn;
         return false;
@@ -174,14 +216,40 @@ bool slide_step(MenuState& m, const MenuPage& p, double* chosen) {
     const RtString& type = rt_index(p.types, c);
     if (type == "dir") {
         RtString next = ini_get(m.page, entry_key(c + 1, "value"));
-        m.page = next == "NO_DATA" ? RtString("root") : next;
+        next = next == "NO_DATA" ? RtString("root") : next;
+        // Back to the start page marks the way here again; a page further
+        // in opens at its first line.
+        m.cursor = next == "root" ? line_leading_to(next, m.page) : 0;
+        m.page = next;
         m.slide = kSlideIn;
-        m.cursor = 0;
     } else if (type == "button") {
         *chosen = rt_index(p.values, c);
         return true;
     }
     return false;
+}
+
+// A toggle's choice as the player reads it: "full640x480" is "Full screen
+// 640 x 480", "800x600" is "Window 800 x 600", a word starts with a capital.
+RtString choice_words(const RtString& choice) {
+    std::string c = choice.str();
+    std::string prefix = "Window ";
+    if (c.rfind("full", 0) == 0 && c.size() > 4 && std::isdigit(static_cast<unsigned char>(c[4]))) {
+        prefix = "Full screen ";
+        c = c.substr(4);
+    }
+    const size_t x = c.find('x');
+    const bool size =
+        x != std::string::npos && x > 0 && x + 1 < c.size() &&
+        std::all_of(
+            c.begin(), c.end(),
+            [&](char ch) { return ch == 'x' || std::isdigit(static_cast<unsigned char>(ch)); }) &&
+        c.find('x', x + 1) == std::string::npos;
+    if (size) return RtString((prefix + c.substr(0, x) + " x " + c.substr(x + 1)).c_str());
+    std::string word = choice.str();
+    if (!word.empty())
+        word[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(word[0])));
+    return RtString(word.c_str());
 }
 
 RtString display_text(const MenuState& m, const MenuPage& p, int i) {
@@ -190,7 +258,8 @@ RtString display_text(const MenuState& m, const MenuPage& p, int i) {
         double n = 0;
         RtArray<RtString> parts = toggle_parts(type, &n);
         double v = std::trunc(rt_index(p.values, i));
-        if (n >= 1 && v >= 0 && v < n) return rt_index(parts, static_cast<int>(v) + 1);
+        if (n >= 1 && v >= 0 && v < n)
+            return choice_words(rt_index(parts, static_cast<int>(v) + 1));
         return n >= 1 ? RtString("*INVALID*") : RtString();
     }
     if (type == "key") return key_line_text(m.page, i + 1);
@@ -208,7 +277,6 @@ MenuState& menu_state() {
 
 double MenuOpen(const RtString& settings_file) {
     ini_open(settings_file);
-    ini_put("root", "button", "");
     MenuState& m = menu_state();
     m.page = "root";
     m.slide = kSlideIn;
@@ -217,6 +285,7 @@ double MenuOpen(const RtString& settings_file) {
     m.cursor = 0;
     m.held_direction = 0;
     m.escape_taken = 0;
+    m.notice = RtString();
     TakeInputSnapshot(reference_snapshot());
     menu_pointer_open();
     refresh_level_choices();
@@ -232,10 +301,14 @@ double MenuFrame() {
     if (direction == kNone) direction = static_cast<int>(menu_pad_direction(&m.held_direction));
     if (direction == kNone) direction = pointed;
     if (m.held_direction != kNone && direction != m.held_direction) m.held_direction = kNone;
+    // A key already down while a page slides (or while the title waited
+    // before the first page appeared) counts only once pressed again.
+    if (m.slide != 0 && direction != kNone) m.held_direction = direction;
     if (m.slide == 0) {
         if (m.capture != 0) {
             capture_step(m);
         } else if (direction != kNone && direction != m.held_direction) {
+            m.notice = RtString();
             handle_direction(m, p, direction);
             m.held_direction = direction;
         }
@@ -290,6 +363,8 @@ void MenuDraw(double slide, double cursor, const RtArray<RtString>& names,
     const MenuState& m = menu_state();
     if (m.capture != 0) {
         Print(RtString("REDEFINE: ") + rt_index(names, static_cast<int>(cursor)), left, top + ch);
+        Print("Press the new key or pad control", left + cw, top + 3 * ch);
+        Print("Escape cancels", left + cw, top + 4 * ch);
         return;
     }
     for (int i = 0; i < count; ++i) {
@@ -303,5 +378,6 @@ void MenuDraw(double slide, double cursor, const RtArray<RtString>& names,
         const RtString& d = rt_index(display, i);
         if (!d.empty()) Print("[" + d + "]", left + bw - (d.length() + 3) * cw, y);
     }
+    if (!m.notice.empty()) Print(m.notice, left + cw, top + (count + 2) * ch);
     draw_menu_frame(left, top, bw, bh, cw, ch, count);
 }

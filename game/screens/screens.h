@@ -96,6 +96,9 @@ struct MenuState {
     // 1 from an Escape that cancelled a capture until that Escape is
     // released: the menu used it up, so the title screen must not end on it.
     double escape_taken = 0;
+    // Said under the lines until the next key: a new binding taken from
+    // another line, which got the replaced one in exchange.
+    RtString notice;
     // The lines and bracket texts of the last frame drawn.
     RtArray<RtString> names;
     RtArray<RtString> display;

@@ -105,18 +105,18 @@ TEST_F(Menu, HeldKeyMovesTheCursorOnce) {
 TEST_F(Menu, TogglesStepThroughTheirChoicesAndAreWrittenBack) {
     open_root_line(1);
     ASSERT_EQ(menu_state().page.str(), "options");
-    EXPECT_EQ(display(0), "on");
+    EXPECT_EQ(display(0), "On");
     press(kKeyRight);
     EXPECT_EQ(value("options", 1), "0");
-    EXPECT_EQ(display(0), "off");
+    EXPECT_EQ(display(0), "Off");
     press(kKeyReturn);
-    EXPECT_EQ(display(0), "on") << "Return selects like Right";
+    EXPECT_EQ(display(0), "On") << "Return selects like Right";
     // Three choices with spaces round them: the last wraps to the first.
     press(kKeyDown);
-    EXPECT_EQ(display(1), "top");
+    EXPECT_EQ(display(1), "Top");
     press(kKeyRight);
     EXPECT_EQ(value("options", 2), "0");
-    EXPECT_EQ(display(1), "near");
+    EXPECT_EQ(display(1), "Near");
     // Opening the menu again writes the store back to the file.
     MenuOpen(settings_.c_str());
     std::ifstream in(settings_);
@@ -136,7 +136,7 @@ TEST_F(Menu, ToggleOutsideItsChoicesSaysSoAndStepsToTheFirst) {
     EXPECT_EQ(display(1), "*INVALID*");
     press(kKeyRight);
     EXPECT_EQ(value("options", 1), "0");
-    EXPECT_EQ(display(0), "off");
+    EXPECT_EQ(display(0), "Off");
     press(kKeyDown);
     press(kKeyRight);
     EXPECT_EQ(value("options", 2), "0") << "a negative index comes back at the first";
@@ -206,7 +206,49 @@ TEST_F(Menu, LeftDoesNothingOnRootAndLeavesOtherPagesForRoot) {
     press(kKeyUp);
     press(kKeyLeft);
     EXPECT_EQ(menu_state().page.str(), "root");
-    EXPECT_EQ(menu_state().cursor, 2) << "the cursor is kept";
+    EXPECT_EQ(menu_state().cursor, 1) << "on the line that led to the page left";
+}
+
+// Going back marks the line that leads to the page just left, so Return
+// there does not start something the player never chose; any other page
+// opens at its first line.
+TEST_F(Menu, PagesOpenAtTheLineLeadingBackOrAtTheFirst) {
+    struct Case {
+        const char* keys; // d down, u up, l left, r right
+        const char* page;
+        int cursor;
+    };
+    const Case cases[] = {
+        {"drddl", "root", 1},  // Options, cursor on its third line, Left
+        {"ddrdl", "root", 2},  // Keys, cursor on its second line, Left
+        {"ddrl", "root", 2},   // Keys at once, Left
+        {"dr", "options", 0},  // a fresh page: first line
+        {"drdddr", "root", 1}, // "Lost" leads to the start page: back onto Options
+        {"drddr", "empty", 0},  {"drddrl", "root", 0}, // no line of the start page leads to "empty"
+        {"drlr", "options", 0}, // back on Options, and in again at its first line
+    };
+    for (const Case& c : cases) {
+        MenuOpen(settings_.c_str());
+        settle();
+        for (const char* k = c.keys; *k != 0; ++k)
+            press(*k == 'd' ? kKeyDown : *k == 'u' ? kKeyUp : *k == 'l' ? kKeyLeft : kKeyRight);
+        EXPECT_EQ(menu_state().page.str(), c.page) << c.keys;
+        EXPECT_EQ(menu_state().cursor, c.cursor) << c.keys;
+    }
+}
+
+TEST_F(Menu, AKeyHeldBeforeThePageAppearsDoesNotMoveTheCursor) {
+    for (int key : {kKeyDown, kKeyUp}) {
+        InputScriptKey(key, true);
+        MenuOpen(settings_.c_str());
+        settle();
+        frame();
+        InputScriptKey(key, false);
+        frame();
+        EXPECT_EQ(menu_state().cursor, 0) << key;
+        press(kKeyDown);
+        EXPECT_EQ(menu_state().cursor, 1) << "a fresh press acts";
+    }
 }
 
 TEST_F(Menu, DirLinesWithoutASectionOrValue) {
@@ -291,3 +333,124 @@ TEST_F(Menu, BoxAndCursorBarOnScreen) {
 }
 
 } // namespace
+
+// A key chosen for one line that another line of this player or of the
+// other player's board already has: the two lines swap, and the page says so.
+TEST_F(Menu, AKeyAlreadyBoundSwapsWithTheLineThatHadIt) {
+    struct Case {
+        int key;
+        const char* p1; // keyconfig1 lines 1..3 after, then keyconfig2 lines 1..2
+        const char* notice;
+    };
+    const Case cases[] = {
+        {kKeyRight, "K200 K35 K205 | K17 K36", "Was on Right: swapped"},
+        {kKeyW, "K200 K205 K17 | K35 K36", "Was on Up (other player): swapped"},
+        {kKeyH, "K200 K205 K35 | K17 K36", ""}, // its own key again
+        {kKeyQ, "K200 K205 K16 | K17 K36", ""}, // a free key
+        {kKeyJ, "K200 K205 K36 | K17 K35", "Was on Hint (other player): swapped"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string file = settings_ + ".swap" + std::to_string(++n);
+        std::ofstream(file) << "[root]\n1name=P1\n1type=dir\n1value=keyconfig1\n"
+                               "[keyconfig1]\n1name=Up\n1type=key\n1value=K200\n"
+                               "2name=Right\n2type=key\n2value=K205\n"
+                               "3name=Hint\n3type=key\n3value=K35\n"
+                               "[keyconfig2]\n1name=Up\n1type=key\n1value=K17\n"
+                               "2name=Hint\n2type=key\n2value=K36\n";
+        MenuOpen(file.c_str());
+        settle();
+        press(kKeyRight);
+        press(kKeyDown);
+        press(kKeyDown);
+        press(kKeyReturn);
+        ASSERT_EQ(menu_state().capture, 1);
+        press(c.key);
+        EXPECT_EQ(menu_state().capture, 0);
+        std::string got;
+        for (int i = 1; i <= 3; ++i)
+            got += value("keyconfig1", i) + " ";
+        got += "|";
+        for (int i = 1; i <= 2; ++i)
+            got += " " + value("keyconfig2", i);
+        EXPECT_EQ(got, c.p1) << c.key;
+        EXPECT_EQ(menu_state().notice.str(), c.notice) << c.key;
+        press(kKeyDown);
+        EXPECT_EQ(menu_state().notice.str(), "") << "gone at the next key";
+    }
+}
+
+// While a line waits for its new key, the box says what to press and that
+// Escape cancels: text on the two rows under the heading.
+TEST_F(Menu, RedefiningSaysWhatToPress) {
+    LoadFont("", 0);
+    double cw = 0, ch = 0;
+    GetFontSize(&cw, &ch);
+    RtArray<RtString> names, display;
+    rt_dim(names, 3);
+    rt_dim(display, 3);
+    const int w = 320, h = 240, bw = 240, left = (w - bw) / 2;
+    const int top = static_cast<int>((h - 7 * ch) / 2);
+    menu_state().capture = 1;
+    FillRect(0, 0, w, h, kWhite);
+    MenuDraw(0, 0, names, display);
+    menu_state().capture = 0;
+    for (int row : {3, 4}) {
+        int lit = 0;
+        for (int x = left; x < left + bw; ++x)
+            for (int y = static_cast<int>(top + row * ch); y < top + (row + 1) * ch; ++y)
+                lit += screen_test::grey(x, y) > 200 ? 1 : 0;
+        EXPECT_GT(lit, 20) << "row " << row;
+    }
+    ShowScreen();
+}
+
+// Choices are shown as words, whatever token the file keeps for them.
+TEST_F(Menu, ChoicesAreShownAsWords) {
+    const std::string file = settings_ + ".words";
+    std::ofstream(file) << "[root]\n1name=Screen\n1type=toggle:640x480,800x600,full640x480,"
+                           "full1024x768,fullx,board,9x9x9\n1value=0\n";
+    MenuOpen(file.c_str());
+    settle();
+    const char* expected[] = {"Window 640 x 480",
+                              "Window 800 x 600",
+                              "Full screen 640 x 480",
+                              "Full screen 1024 x 768",
+                              "Fullx",
+                              "Board",
+                              "9x9x9",
+                              "Window 640 x 480"};
+    for (const char* e : expected) {
+        EXPECT_EQ(display(0), e);
+        press(kKeyRight);
+    }
+}
+
+// A game chosen with nothing changed leaves the settings file as it was,
+// byte for byte: its comments, blank lines and line ends stay, and the
+// menu's own bookkeeping never reaches it.
+TEST_F(Menu, ChoosingAGameLeavesAnUnchangedFileAsItWas) {
+    const std::string file = settings_ + ".same";
+    const std::string text = "; my settings\r\n[root]\r\n1name=Play\r\n1type=button\r\n"
+                             "1value=3\r\n\r\n2name=Options\r\n2type=dir\r\n2value=options\r\n"
+                             "[options]\r\n; sound\r\n1name=Sound\r\n1type=toggle:off,on\r\n"
+                             "1value=1\r\n";
+    std::ofstream(file, std::ios::binary) << text;
+    MenuOpen(file.c_str());
+    settle();
+    press(kKeyDown);
+    press(kKeyRight);
+    press(kKeyLeft);
+    press(kKeyUp);
+    double chosen = 0;
+    InputScriptKey(kKeyReturn, true);
+    for (int i = 0; i < 100 && chosen == 0; ++i)
+        chosen = frame();
+    InputScriptKey(kKeyReturn, false);
+    ASSERT_EQ(chosen, 3);
+    ini_open((file + ".other").c_str()); // the store writes back what it changed
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream now;
+    now << in.rdbuf();
+    EXPECT_EQ(now.str(), text);
+}

@@ -104,7 +104,8 @@ TEST_F(PadMenu, DpadAndStickMoveASelectsBGoesBack) {
     EXPECT_EQ(menu_state().page.str(), "keys");
     tap(kB);
     EXPECT_EQ(menu_state().page.str(), "root");
-    EXPECT_EQ(menu_state().cursor, 0) << "back keeps the cursor of the page left";
+    EXPECT_EQ(menu_state().cursor, 1) << "back marks the line that led to the page left";
+    tap(kDpadUp);
     pad_->button(kA, true);
     double chosen = 0;
     for (int i = 0; i < 100 && chosen == 0; ++i)

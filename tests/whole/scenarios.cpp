@@ -111,7 +111,7 @@ Script redefine_right_key() {
     s.then(menu_choose(cursor, menu_line("keyconfig1", "key", setting("keyconfig1", "4value"))));
     s.then("the new key", tap(kNewRight));
     s.then("the capture ending", wait_frames(5));
-    s.then(menu_back(cursor));
+    s.then(menu_back(cursor, "keyconfig1"));
     s.then(menu_quit(cursor));
     return s;
 }
@@ -239,7 +239,7 @@ Script choose_level_one() {
     s.then(menu_choose(cursor, menu_line("root", "dir", "options")));
     cursor = 0;
     s.then(menu_choose(cursor, menu_line("options", "level:1", "")));
-    s.then(menu_back(cursor));
+    s.then(menu_back(cursor, "options"));
     s.then(menu_choose(cursor, menu_line("root", "button", "1")));
     s.then(boards_at_rest(1));
     s.then(on_level(1));
@@ -284,7 +284,7 @@ Script information() {
     s.then(menu_choose(cursor, menu_line("root", "dir", "options")));
     cursor = 0;
     s.then(menu_choose(cursor, menu_line("options", "toggle:shown", "")));
-    s.then(menu_back(cursor));
+    s.then(menu_back(cursor, "options"));
     s.then(menu_choose(cursor, menu_line("root", "button", "1")));
     s.then(boards_at_rest(1));
     s.then(on_level(2));

@@ -204,9 +204,8 @@ Script menu_quit(int& cursor) {
     return s;
 }
 
-Script menu_back(int& cursor) {
-    const int lines = menu_lines("root");
-    if (lines > 0) cursor %= lines;
+Script menu_back(int& cursor, const std::string& page_left) {
+    cursor = menu_line("root", "dir", page_left);
     Script s;
     s.then("menu Left", tap(kKeyLeft));
     s.then("the menu page sliding", wait_frames(60));

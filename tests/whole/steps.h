@@ -50,9 +50,9 @@ Script menu_ready();
 Script menu_choose(int& cursor, int line);
 // Moves the cursor to the Quit line, selects it, and the program must end.
 Script menu_quit(int& cursor);
-// Left on a page other than "root": back to the root page with the cursor
-// kept (wrapped to the root page's lines).
-Script menu_back(int& cursor);
+// Left on page `page_left`: back to the root page with the cursor on the
+// line that leads to the page left.
+Script menu_back(int& cursor, const std::string& page_left);
 // Waits until the frames are drawn by the title screen again after play.
 Script back_at_title();
 
