@@ -122,7 +122,7 @@ Script wide_window() {
            }),
            2000);
     s.then(say("the Screen choice took effect at once"));
-    s.then(menu_back(cursor));
+    s.then(menu_back(cursor, "options"));
     s.then(menu_quit(cursor));
     return s;
 }
