@@ -229,8 +229,9 @@ if [ "$mode" = installed ] && [ "$unpacked" = no ]; then
     press Return # redefine "Up"
     press i      # scan code 23
     sleep 0.3
-    press Left # back to the root page; the cursor stays on line 0, "1 Player"
+    press Left # back to the root page, onto "Player 1 keys", the line that led there
     slide
+    for k in Up Up Up Up; do press $k; done # up to "1 Player"
 fi
 
 # ------------------------------------------------------------------ resizing and full screen
