@@ -10,6 +10,7 @@
 #include "runtime/runtime.h"
 
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -94,27 +95,41 @@ bool parse_entry(std::string_view line, IniEntry* entry) {
 } // namespace
 
 void IniStore::load_text(std::string_view text) {
+    parse(text, nullptr);
+}
+
+void IniStore::parse(std::string_view text, Layout* layout) {
     IniSection current;
+    Layout::Block block;
     auto store_current = [&] {
-        if (current.entries.empty()) return; // a section without entries is never stored
-        IniSection next;
-        next.name = current.name;
-        sections_.append(std::move(current));
-        current = std::move(next);
+        if (!current.entries.empty()) { // a section without entries is never stored
+            IniSection next;
+            next.name = current.name;
+            sections_.append(std::move(current));
+            current = std::move(next);
+            if (layout != nullptr) layout->blocks.push_back(std::move(block));
+        }
+        block = Layout::Block();
     };
     std::size_t at = 0;
-    while (at < text.size()) {
+    for (std::size_t index = 0; at < text.size(); ++index) {
         std::string_view line = next_line(text, &at);
         line.remove_prefix(skip_blanks(line, 0));
         if (line.empty() || line[0] == ';') continue;
         if (line[0] == '[') {
             store_current();
             const std::string_view name = header_name(line);
-            if (!name.empty()) current.name = RtString::from_std(name);
+            if (!name.empty()) {
+                current.name = RtString::from_std(name);
+                block.header = static_cast<long>(index);
+            }
             continue;
         }
         IniEntry entry;
-        if (parse_entry(line, &entry)) current.entries.append(std::move(entry));
+        if (parse_entry(line, &entry)) {
+            current.entries.append(std::move(entry));
+            block.entry_lines.push_back(index);
+        }
     }
     store_current();
 }
@@ -149,6 +164,126 @@ std::string IniStore::text() const {
             out += section.entries[e].value.view();
             out += "\r\n";
         }
+    }
+    return out;
+}
+
+namespace {
+
+std::string folded_name(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = fold(c);
+    return out;
+}
+
+// The file's own line end, from its first line; a file without one gets the
+// line end new files are written with.
+std::string_view line_end_of(std::string_view text) {
+    const std::size_t lf = text.find('\n');
+    if (lf == std::string_view::npos) return "\r\n";
+    return lf > 0 && text[lf - 1] == '\r' ? "\r\n" : "\n";
+}
+
+} // namespace
+
+std::string IniStore::text_over(std::string_view old) const {
+    IniStore parsed;
+    Layout layout;
+    parsed.parse(old, &layout);
+    // The old lines, each with its own line end (the last may have none).
+    std::vector<std::string_view> lines;
+    for (std::size_t at = 0; at < old.size();) {
+        const std::size_t lf = old.find('\n', at);
+        const std::size_t end = lf == std::string_view::npos ? old.size() : lf + 1;
+        lines.push_back(old.substr(at, end - at));
+        at = end;
+    }
+    const std::string_view eol = line_end_of(old);
+    auto entry_line = [&](const IniEntry& e) {
+        return std::string(e.key.view()) + "=" + std::string(e.value.view()) + std::string(eol);
+    };
+    std::vector<std::string> replaced(lines.size());
+    std::vector<char> changed(lines.size(), 0); // 1: replaced, 2: removed
+    std::vector<std::string> after(lines.size());
+    std::vector<char> matched(sections_.size(), 0);
+    std::unordered_map<std::string, std::vector<std::size_t>> sections_named;
+    for (std::size_t s = 0; s < sections_.size(); ++s)
+        sections_named[folded_name(sections_[s].name.view())].push_back(s);
+    std::unordered_map<std::string, std::size_t> sections_seen;
+    for (std::size_t b = 0; b < layout.blocks.size(); ++b) {
+        const Layout::Block& block = layout.blocks[b];
+        const IniSection& was = parsed.sections_[b];
+        // The k-th old section of a name is the k-th of that name now.
+        const std::string name = folded_name(was.name.view());
+        const std::size_t k = sections_seen[name]++;
+        const auto& same = sections_named[name];
+        if (k >= same.size()) {
+            if (block.header >= 0) changed[static_cast<std::size_t>(block.header)] = 2;
+            for (std::size_t line : block.entry_lines)
+                changed[line] = 2;
+            continue;
+        }
+        const IniSection& now = sections_[same[k]];
+        matched[same[k]] = 1;
+        std::unordered_map<std::string, std::vector<std::size_t>> keys;
+        for (std::size_t e = now.entries.size(); e-- > 0;)
+            keys[folded_name(now.entries[e].key.view())].push_back(e);
+        std::vector<char> used(now.entries.size(), 0);
+        for (std::size_t e = 0; e < was.entries.size(); ++e) {
+            const std::size_t line = block.entry_lines[e];
+            auto& left = keys[folded_name(was.entries[e].key.view())];
+            if (left.empty()) {
+                changed[line] = 2;
+                continue;
+            }
+            const IniEntry& entry = now.entries[left.back()];
+            used[left.back()] = 1;
+            left.pop_back();
+            if (entry.value.view() == was.entries[e].value.view()) continue;
+            // The line keeps its indent, separator and line end.
+            std::string_view raw = lines[line];
+            std::size_t end_size = 0;
+            if (!raw.empty() && raw.back() == '\n')
+                end_size = raw.size() > 1 && raw[raw.size() - 2] == '\r' ? 2 : 1;
+            const std::string_view end = raw.substr(raw.size() - end_size);
+            const std::string_view body = raw.substr(0, raw.size() - end.size());
+            const std::size_t start = skip_blanks(body, 0);
+            std::size_t key_end = start;
+            while (key_end < body.size() && !is_blank(body[key_end]) && body[key_end] != '=')
+                ++key_end;
+            const std::size_t value_start = skip_blanks(body, key_end + 1);
+            replaced[line] = std::string(body.substr(0, value_start)) +
+                             std::string(entry.value.view()) +
+                             (end.empty() ? std::string(eol) : std::string(end));
+            changed[line] = 1;
+        }
+        std::string added;
+        for (std::size_t e = 0; e < now.entries.size(); ++e)
+            if (used[e] == 0) added += entry_line(now.entries[e]);
+        after[block.entry_lines.back()] = std::move(added);
+    }
+    std::string out;
+    out.reserve(old.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (changed[i] == 1)
+            out += replaced[i];
+        else if (changed[i] == 0)
+            out += lines[i];
+        if (!after[i].empty()) {
+            if (!out.empty() && out.back() != '\n') out += eol;
+            out += after[i];
+        }
+    }
+    for (std::size_t s = 0; s < sections_.size(); ++s) {
+        if (matched[s] != 0 || sections_[s].entries.empty()) continue;
+        if (!out.empty() && out.back() != '\n') out += eol;
+        out += "[";
+        out += sections_[s].name.view();
+        out += "]";
+        out += eol;
+        for (std::size_t e = 0; e < sections_[s].entries.size(); ++e)
+            out += entry_line(sections_[s].entries[e]);
     }
     return out;
 }
@@ -197,18 +332,18 @@ void IniStore::log_unsaved(const char* why) {
 // The file as it is now with this store's changes made over it, and the
 // shipped lines a copy lacks; false when it is there but cannot be read, so
 // that nothing is written over it.
-bool IniStore::read_current(IniStore* current) {
+bool IniStore::read_current(IniStore* current, std::string* bytes) {
     current->file_name_ = file_name_;
-    std::string bytes;
-    const PlatFileCheck check = plat_read_file_checked(file_name_.str(), &bytes, kIniMaxBytes);
+    const PlatFileCheck check = plat_read_file_checked(file_name_.str(), bytes, kIniMaxBytes);
     if (check == PlatFileCheck::kMissing) {
         // Gone since it was read: what this store holds is all there is.
+        bytes->clear();
         current->sections_ = sections_;
         return true;
     }
     if (check != PlatFileCheck::kOk) return false;
     if (cleared_ == 0) {
-        current->load_text(bytes);
+        current->load_text(*bytes);
         current->add_shipped_lines();
     }
     for (const Change& change : changes_)
@@ -220,14 +355,18 @@ void IniStore::flush() {
     if (modified_ == 0 || file_name_.empty()) return;
     if (changes_.empty() && cleared_ == 0) return; // saved already
     IniStore current;
-    if (load_refused_ != 0 || !read_current(&current)) {
+    std::string old;
+    if (load_refused_ != 0 || !read_current(&current, &old)) {
         log_unsaved("it could not be read");
         return;
     }
     // Written beside the old file and renamed over it, so a failure leaves the
     // previous settings in place rather than a truncated file.
     const char* why = nullptr;
-    if (!plat_write_file_atomic(file_name_.str(), current.text(), &why)) {
+    // The file's own lines are edited in place, so that its comments, blank
+    // lines, order and line ends stay; a new or emptied file is written anew.
+    const std::string text = old.empty() || cleared_ != 0 ? current.text() : current.text_over(old);
+    if (!plat_write_file_atomic(file_name_.str(), text, &why)) {
         log_unsaved(why);
         return;
     }

@@ -87,8 +87,14 @@ class IniStore {
     // Appends a whole section as it is (for builders such as the merge).
     void append_section(IniSection section);
 
-    // The file's text as flush writes it.
+    // The file's text as flush writes a new file.
     std::string text() const;
+    // The store's contents written over old, a file's text: every line of old
+    // whose entry is unchanged, and every comment and blank line, stays as it
+    // is; a changed value is set on its own line, a removed entry's line goes,
+    // a new key follows the last entry of its section and a new section goes
+    // at the end, with the line ends old uses.
+    std::string text_over(std::string_view old) const;
 
     std::size_t section_count() const { return sections_.size(); }
     const IniSection& section(std::size_t i) const { return sections_[i]; }
@@ -102,7 +108,17 @@ class IniStore {
     void apply(const RtString& section, const RtString& key, const RtString& value);
     void reset();
     void add_shipped_lines();
-    bool read_current(IniStore* current);
+    bool read_current(IniStore* current, std::string* bytes);
+    // Where load_text found each section it stored: its header line (-1 for
+    // none of its own) and its entries' lines, counted from 0.
+    struct Layout {
+        struct Block {
+            long header = -1;
+            std::vector<std::size_t> entry_lines;
+        };
+        std::vector<Block> blocks;
+    };
+    void parse(std::string_view text, Layout* layout);
     void log_unsaved(const char* why);
 
     IniList<IniSection, 512, 128> sections_;

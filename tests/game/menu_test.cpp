@@ -454,3 +454,27 @@ TEST_F(Menu, ChoosingAGameLeavesAnUnchangedFileAsItWas) {
     now << in.rdbuf();
     EXPECT_EQ(now.str(), text);
 }
+
+// A choice the player changes is set on its own line; the comments, blank
+// lines and line ends around it stay.
+TEST_F(Menu, ChangingAChoiceEditsOnlyItsLine) {
+    const std::string file = settings_ + ".edit";
+    const std::string before = "; my settings\r\n[root]\r\n1name=Play\r\n1type=button\r\n"
+                               "1value=3\r\n\r\n2name=Options\r\n2type=dir\r\n2value=options\r\n"
+                               "[options]\r\n; sound\r\n1name=Sound\r\n1type=toggle:off,on\r\n"
+                               "1value=1\r\n";
+    std::ofstream(file, std::ios::binary) << before;
+    MenuOpen(file.c_str());
+    settle();
+    press(kKeyDown);
+    press(kKeyRight);
+    ASSERT_EQ(menu_state().page.str(), "options");
+    press(kKeyRight);
+    ini_open((file + ".other").c_str());
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream now;
+    now << in.rdbuf();
+    std::string after = before;
+    after.replace(after.rfind("1value=1"), 8, "1value=0");
+    EXPECT_EQ(now.str(), after);
+}

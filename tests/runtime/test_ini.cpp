@@ -140,8 +140,10 @@ TEST_F(IniFileTest, HandEditedFileRoundTrips) {
     ini_open(name("hand.ini"));
     ini_put("options", "camera", "1");
     ini_open(name("hand.ini")); // writes first, then reads back
-    EXPECT_EQ(read_text(dir_ / "hand.ini"), "[options]\r\nmode== 2\r\nrepeat=5\r\ncamera=1\r\n"
-                                            "[keys]\r\nup=200\r\nname=A;B  \r\n");
+    // The hand-made lines stay as written; the new key follows the last entry.
+    EXPECT_EQ(read_text(dir_ / "hand.ini"),
+              "; settings\n\n[options]\nmode = 2\nrepeat 5\ncamera=1\n"
+              "empty=\n[keys]\n  up=200\r\nname=A;B  \n");
     EXPECT_EQ(ini_get("options", "mode").str(), "= 2");
     EXPECT_EQ(ini_get("keys", "name").str(), "A;B  ");
     EXPECT_EQ(ini_get("options", "camera").str(), "1");
@@ -155,13 +157,13 @@ TEST_F(IniFileTest, UnchangedStoreIsNotWritten) {
     EXPECT_EQ(read_text(dir_ / "keep.ini"), "[a]\nk = v\n");
 }
 
-TEST_F(IniFileTest, EmptyValueRemovesKeyAndLastEntryFillsTheGap) {
+TEST_F(IniFileTest, EmptyValueRemovesKeyAndItsLine) {
     write_text(dir_ / "s.ini", "[a]\nk1=1\nk2=2\nk3=3\n");
     ini_open(name("s.ini"));
     ini_put("a", "K1", "");
     EXPECT_EQ(ini_get("a", "k1").str(), "NO_DATA");
     ini_open(name("other.ini"));
-    EXPECT_EQ(read_text(dir_ / "s.ini"), "[a]\r\nk3=3\r\nk2=2\r\n");
+    EXPECT_EQ(read_text(dir_ / "s.ini"), "[a]\nk2=2\nk3=3\n");
 }
 
 TEST_F(IniFileTest, EmptyValueForMissingKeyIsKeptUntilReload) {
@@ -189,8 +191,8 @@ TEST_F(IniFileTest, EmptyKeyRemovesWholeSectionAndReachesDisk) {
     ini_put("A", "", "");
     ini_put("missing", "", "");
     ini_open(name("other.ini"));
-    // The removal alone marks the store changed; the last section fills the gap.
-    EXPECT_EQ(read_text(dir_ / "s.ini"), "[c]\r\nk=3\r\n[b]\r\nk=2\r\n");
+    // The removal alone marks the store changed; the others keep their order.
+    EXPECT_EQ(read_text(dir_ / "s.ini"), "[b]\nk=2\n[c]\nk=3\n");
 }
 
 TEST_F(IniFileTest, RemovingMissingSectionChangesNothing) {
@@ -243,5 +245,48 @@ TEST_F(IniFileTest, TwoStoresOnOneFileKeepBothChanges) {
     file.load(name("s.ini"));
     EXPECT_EQ(file.get("options", "4value").str(), "2");
 }
+
+// A save edits the file's own lines: comments, blank lines, order and the
+// file's line ends stay, whatever else changes.
+struct EditCase {
+    const char* before;
+    const char* section;
+    const char* key;
+    const char* value;
+    const char* after;
+};
+
+class IniEditInPlace : public TempDirTest, public ::testing::WithParamInterface<EditCase> {};
+
+TEST_P(IniEditInPlace, WritesExactly) {
+    const EditCase& c = GetParam();
+    write_text(dir_ / "s.ini", c.before);
+    IniStore store;
+    store.open(name("s.ini"));
+    store.put(c.section, c.key, c.value);
+    store.flush();
+    EXPECT_EQ(read_text(dir_ / "s.ini"), c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edits, IniEditInPlace,
+    ::testing::Values(
+        // A changed value keeps its line's place, indent and separator.
+        EditCase{"; top\n\n[a]\n#note\n  K=1\n\nm = x\n[b]\nk=2\n", "a", "k", "5",
+                 "; top\n\n[a]\n#note\n  K=5\n\nm = x\n[b]\nk=2\n"},
+        EditCase{"; top\r\n\r\n[a]\r\nk=1\r\nm = x\r\n\r\n[b]\r\nk=2\r\n", "A", "m", "7",
+                 "; top\r\n\r\n[a]\r\nk=1\r\nm 7\r\n\r\n[b]\r\nk=2\r\n"},
+        // A new key follows its section's last entry, in the file's line end.
+        EditCase{"[a]\r\nk=1\r\n\r\n; b next\r\n[b]\r\nj=2\r\n", "a", "new", "3",
+                 "[a]\r\nk=1\r\nnew=3\r\n\r\n; b next\r\n[b]\r\nj=2\r\n"},
+        EditCase{"[a]\nk=1\n\n[b]\nj=2\n", "b", "new", "3", "[a]\nk=1\n\n[b]\nj=2\nnew=3\n"},
+        // A new section goes at the end, after the last line is ended.
+        EditCase{"; mine\n[a]\nk=1", "c", "x", "1", "; mine\n[a]\nk=1\n[c]\nx=1\n"},
+        EditCase{"[a]\r\nk=1\r\n; end\r\n", "c", "x", "1", "[a]\r\nk=1\r\n; end\r\n[c]\r\nx=1\r\n"},
+        // A removed key's line goes, and a removed section's header with it;
+        // the comments stay.
+        EditCase{"[a]\n; keep\nk=1\nj=2\n", "a", "k", "", "[a]\n; keep\nj=2\n"},
+        EditCase{"[a]\r\n; about a\r\nk=1\r\n\r\n[b]\r\nj=2\r\n", "a", "", "",
+                 "; about a\r\n\r\n[b]\r\nj=2\r\n"}));
 
 } // namespace
