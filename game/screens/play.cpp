@@ -128,7 +128,7 @@ FadeResult board_frame(PlayState& play, int index, double dt) {
         play.quit = true;
         board.fade_timer = kFadeClosingToQuit;
     }
-    draw_board(board);
+    draw_board(board, true);
     play.pointer.remember_view(index);
     End3D();
     enter_board_frame(play.count, index);

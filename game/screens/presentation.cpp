@@ -5,6 +5,8 @@
 
 #include "scene3d/scene3d.h"
 
+#include <cmath>
+
 namespace {
 
 constexpr double kFloorColour = 51200;  // green 200
@@ -12,6 +14,14 @@ constexpr double kBottomColour = 16384; // green 64
 // Model slots of the pieces (the asset table loads them there).
 constexpr double kBlockModel = 1, kPivotModel = 2, kArmModel = 3, kWallModel = 4, kFlagModel = 5;
 constexpr double kPepper = 10; // characters alternate with kPepper + 1 (the tomato)
+// The ring on the floor under the current character: its own model slot, a
+// light blue that reads on the green floor and is neither the way's yellow
+// nor the characters' red, and a hair above the floor so it never flickers.
+constexpr double kMarkModel = 100;
+constexpr double kMarkColour = 0xFFD040; // blue 255, green 208, red 64
+constexpr double kMarkLift = 0.01;
+constexpr double kMarkInner = 0.34, kMarkOuter = 0.48;
+constexpr int kMarkSegments = 24;
 
 PresentationCalls& calls() {
     return presentation_calls();
@@ -112,6 +122,31 @@ void draw_casters(const BoardState& board) {
     draw_flag(board.exit);
 }
 
+// The ring under the current character, drawn with the scene (before the
+// shadow light, so it casts no shadow and takes the floor's).
+void draw_current_mark(const BoardState& board) {
+    const Mover* c = followed_character(board);
+    if (!c) return;
+    calls().SetCulling(0);
+    calls().ObjPosition(c->x + 0.5, -0.5 + kMarkLift, c->y + 0.5);
+    calls().DrawModel(kMarkModel, 0);
+    calls().SetCulling(1);
+}
+
+// One flat strip round the centre, at height 0 of its model, wound so that
+// it faces up and takes the light as the floor does.
+void build_mark_mesh() {
+    SetNormalMode(1);
+    ObjStart(kMarkModel);
+    for (int k = 0; k <= kMarkSegments; ++k) {
+        const double a = 6.283185307179586 * k / kMarkSegments;
+        const double x = std::cos(a), z = std::sin(a);
+        ObjAddVertex(x * kMarkInner, 0, z * kMarkInner, 0, 0, kMarkColour);
+        ObjAddVertex(x * kMarkOuter, 0, z * kMarkOuter, 0, 0, kMarkColour);
+    }
+    ObjEnd();
+}
+
 // ---------------------------------------------------------------- floor
 
 bool is_floor(const RtArray<double>& terrain, int x, int z) {
@@ -159,7 +194,7 @@ PresentationCalls& presentation_calls() {
     return table;
 }
 
-void draw_board(BoardState& board) {
+void draw_board(BoardState& board, bool mark_current) {
     calls().FillRect(0, 0, 1024, 1024, kWhite);
     calls().Make3D(1, 100, 45);
     set_camera(board);
@@ -173,6 +208,7 @@ void draw_board(BoardState& board) {
     for (int i = 0; i < count(board.walls); ++i)
         draw_box(rt_index(board.walls, i), 0.8, kWallModel);
     draw_casters(board);
+    if (mark_current) draw_current_mark(board);
     calls().ObjPosition(0, -0.5, 0);
     calls().DrawModel(board.floor_slot, 0);
     // The shadow light high above the board's centre; the caller's End3D
@@ -193,6 +229,7 @@ void build_floor_mesh(double slot, const RtArray<double>& terrain) {
     for (const auto& p : bottom)
         ObjAddVertex(p[0], p[1], p[2], 0, 0, kBottomColour);
     ObjEnd();
+    build_mark_mesh();
 }
 
 void install_presentation() {

@@ -27,8 +27,9 @@ inline constexpr double kLogoSprite = 99;
 
 // Draws one board into the current viewport (background, camera, doors,
 // blocks, walls, characters, flag, floor, then the shadow pass; the caller's
-// End3D leaves the shadow pass).
-void draw_board(BoardState& board);
+// End3D leaves the shadow pass). In play a ring on the floor marks the
+// current character.
+void draw_board(BoardState& board, bool mark_current = false);
 // Builds a floor model from a 20 x 18 terrain grid into a model slot.
 void build_floor_mesh(double slot, const RtArray<double>& terrain);
 // The iris wipe over the current viewport: openness 0 closed (white) to 1 open.

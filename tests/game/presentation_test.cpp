@@ -366,3 +366,47 @@ TEST_F(Presentation, IrisOpenness) {
     for (const auto& p : points)
         EXPECT_EQ(white_at(p.x, p.y), p.white) << p.x << "," << p.y;
 }
+
+namespace {
+
+// Points of the ring's band left, right, behind and before a character's
+// cell that show the ring's light blue (the floor is green, the characters
+// red, the background white).
+int ring_points_seen(const SceneView& view, const Mover& c) {
+    const double band = 0.41;
+    const double around[4][2] = {{-band, 0}, {band, 0}, {0, -band}, {0, band}};
+    int seen = 0;
+    for (const auto& d : around) {
+        double sx = 0, sy = 0;
+        if (!SceneToScreen(view, c.x + 0.5 + d[0], -0.5, c.y + 0.5 + d[1], &sx, &sy)) continue;
+        DecodedImage p;
+        if (!ReadScreenPixels(static_cast<int>(sx), static_cast<int>(sy), 1, 1, p)) continue;
+        seen += p.pixels[2] > 100 && p.pixels[2] > p.pixels[0] + 60;
+    }
+    return seen;
+}
+
+} // namespace
+
+// In every camera mode the ring lies under the current character and none
+// under the other; the next character takes it in the very next frame.
+TEST_F(Presentation, RingMarksTheCurrentCharacter) {
+    for (double mode : {0.0, 1.0, 2.0}) {
+        SCOPED_TRACE(mode);
+        game_values().option_camera = mode;
+        BoardState board = board_from_picture(kCameraBoard);
+        board.floor_slot = 101;
+        build_floor_mesh(101, board.terrain);
+        for (int current : {0, 1}) {
+            SCOPED_TRACE(current);
+            board.current_character = current;
+            ClearScreen();
+            ClearDepth();
+            draw_board(board, true);
+            const SceneView view = CurrentSceneView();
+            End3D();
+            EXPECT_GE(ring_points_seen(view, rt_index(board.characters, current).m), 2);
+            EXPECT_EQ(ring_points_seen(view, rt_index(board.characters, 1 - current).m), 0);
+        }
+    }
+}
