@@ -453,6 +453,79 @@ TEST_F(Play, ClosingScreenLastsAFewSecondsOrUntilAKeyIsPressed) {
     }
 }
 
+// ---------------------------------------------------------------- the current character's ring
+
+// Per frame and board: the current character, and for each character the
+// light blue pixels (the ring's) on a short row through its cell's centre.
+struct RingFrame {
+    double current[2];
+    int blue[2][2];
+};
+std::vector<RingFrame> g_rings;
+
+int blue_pixels_around(int board, const Mover& m) {
+    double x = 0, y = 0;
+    if (!board_cell_on_screen(board, {cell(m.x + 0.5), cell(m.y + 0.5)}, &x, &y)) return -1;
+    DecodedImage p;
+    if (!ReadScreenPixels(static_cast<int>(x) - 12, static_cast<int>(y), 25, 1, p)) return -1;
+    int n = 0;
+    for (int i = 0; i < 25; ++i) {
+        const unsigned char* px = &p.pixels[i * 4];
+        n += px[0] < 160 && px[1] > 150 && px[2] > 200;
+    }
+    return n;
+}
+
+void observe_rings(const RtArray<BoardState>& boards) {
+    RingFrame f{};
+    for (int b = 0; b < 2; ++b) {
+        const BoardState& board = rt_index(boards, b);
+        f.current[b] = board.current_character;
+        for (int k = 0; k < 2; ++k)
+            f.blue[b][k] = blue_pixels_around(b, rt_index(board.characters, k).m);
+    }
+    g_rings.push_back(f);
+    observe(boards);
+}
+
+// Two boards, each with two characters; both players press next character
+// on frame 4. In every camera mode, every frame shows the ring under the
+// current character only, so the frame the choice changes shows it moved.
+TEST_F(Play, RingFollowsTheCurrentCharacterOnEachBoard) {
+    const std::vector<std::string> level = {
+        "", "  #########", "  #1.....2#", "  #.......#", "  #......E#", "  #########"};
+    for (const char* mode : {"0", "1", "2"}) {
+        SCOPED_TRACE(mode);
+        make_game_dir(std::string("rings") + mode, {{1, level}, {5, level}});
+        std::ifstream in("cropstack.ini", std::ios::binary);
+        std::stringstream settings;
+        settings << in.rdbuf();
+        in.close();
+        std::string text = settings.str();
+        text.replace(text.find("4value=0"), 8, std::string("4value=") + mode);
+        std::ofstream("cropstack.ini", std::ios::binary) << text;
+        run_ = GameRun();
+        run_.keys = {{kKeyN, 4, 5}, {kKeyTab, 4, 5}, {kKeyEscape, 10, 11}};
+        g_run = &run_;
+        g_rings.clear();
+        set_play_frame_observer(observe_rings);
+        play_game(2);
+        ASSERT_GE(g_rings.size(), 8u);
+        for (int b = 0; b < 2; ++b) {
+            SCOPED_TRACE(b);
+            EXPECT_EQ(g_rings[2].current[b], 0);
+            EXPECT_EQ(g_rings[7].current[b], 1) << "next character was pressed";
+            // From the third frame: the first is still behind the opening iris.
+            for (std::size_t i = 2; i < 8; ++i) {
+                const int mine = static_cast<int>(g_rings[i].current[b]);
+                EXPECT_GT(g_rings[i].blue[b][mine], 0) << "frame " << i;
+                EXPECT_EQ(g_rings[i].blue[b][1 - mine], 0) << "frame " << i;
+            }
+        }
+        InputScriptClear();
+    }
+}
+
 // ---------------------------------------------------------------- main program
 
 // Run in a child process: the main program in `dir`, with keys pressed on
