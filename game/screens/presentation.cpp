@@ -15,12 +15,12 @@ constexpr double kBottomColour = 16384; // green 64
 constexpr double kBlockModel = 1, kPivotModel = 2, kArmModel = 3, kWallModel = 4, kFlagModel = 5;
 constexpr double kPepper = 10; // characters alternate with kPepper + 1 (the tomato)
 // The ring on the floor under the current character: its own model slot, a
-// light blue that reads on the green floor and is neither the way's yellow
+// bright blue that reads on the green floor and is neither the way's yellow
 // nor the characters' red, and a hair above the floor so it never flickers.
 constexpr double kMarkModel = 100;
-constexpr double kMarkColour = 0xFFD040; // blue 255, green 208, red 64
+constexpr double kMarkColour = 0xFF9020; // blue 255, green 144, red 32
 constexpr double kMarkLift = 0.01;
-constexpr double kMarkInner = 0.34, kMarkOuter = 0.48;
+constexpr double kMarkInner = 0.34, kMarkOuter = 0.5;
 constexpr int kMarkSegments = 24;
 
 PresentationCalls& calls() {
@@ -122,13 +122,14 @@ void draw_casters(const BoardState& board) {
     draw_flag(board.exit);
 }
 
-// The ring under the current character, drawn with the scene (before the
+// The ring under the current character, round its feet (drawn as the
+// character is, a little toward the viewer of its cell), drawn with the scene (before the
 // shadow light, so it casts no shadow and takes the floor's).
 void draw_current_mark(const BoardState& board) {
     const Mover* c = followed_character(board);
     if (!c) return;
     calls().SetCulling(0);
-    calls().ObjPosition(c->x + 0.5, -0.5 + kMarkLift, c->y + 0.5);
+    calls().ObjPosition(c->x + 0.5, -0.5 + kMarkLift, c->y + 0.65);
     calls().DrawModel(kMarkModel, 0);
     calls().SetCulling(1);
 }

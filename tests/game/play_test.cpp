@@ -456,7 +456,7 @@ TEST_F(Play, ClosingScreenLastsAFewSecondsOrUntilAKeyIsPressed) {
 // ---------------------------------------------------------------- the current character's ring
 
 // Per frame and board: the current character, and for each character the
-// light blue pixels (the ring's) on a short row through its cell's centre.
+// blue pixels (the ring's) on a short row through its cell's centre.
 struct RingFrame {
     double current[2];
     int blue[2][2];
@@ -471,7 +471,7 @@ int blue_pixels_around(int board, const Mover& m) {
     int n = 0;
     for (int i = 0; i < 25; ++i) {
         const unsigned char* px = &p.pixels[i * 4];
-        n += px[0] < 160 && px[1] > 150 && px[2] > 200;
+        n += px[2] > 150 && px[2] > px[0] + 60 && px[2] > px[1] + 40;
     }
     return n;
 }

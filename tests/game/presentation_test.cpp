@@ -370,7 +370,7 @@ TEST_F(Presentation, IrisOpenness) {
 namespace {
 
 // Points of the ring's band left, right, behind and before a character's
-// cell that show the ring's light blue (the floor is green, the characters
+// feet that show the ring's blue (the floor is green, the characters
 // red, the background white).
 int ring_points_seen(const SceneView& view, const Mover& c) {
     const double band = 0.41;
@@ -378,10 +378,11 @@ int ring_points_seen(const SceneView& view, const Mover& c) {
     int seen = 0;
     for (const auto& d : around) {
         double sx = 0, sy = 0;
-        if (!SceneToScreen(view, c.x + 0.5 + d[0], -0.5, c.y + 0.5 + d[1], &sx, &sy)) continue;
+        if (!SceneToScreen(view, c.x + 0.5 + d[0], -0.5, c.y + 0.65 + d[1], &sx, &sy)) continue;
         DecodedImage p;
         if (!ReadScreenPixels(static_cast<int>(sx), static_cast<int>(sy), 1, 1, p)) continue;
-        seen += p.pixels[2] > 100 && p.pixels[2] > p.pixels[0] + 60;
+        seen +=
+            p.pixels[2] > 150 && p.pixels[2] > p.pixels[0] + 60 && p.pixels[2] > p.pixels[1] + 40;
     }
     return seen;
 }
