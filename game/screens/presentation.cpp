@@ -122,9 +122,10 @@ void draw_casters(const BoardState& board) {
     draw_flag(board.exit);
 }
 
-// The ring under the current character, round its feet (drawn as the
-// character is, a little toward the viewer of its cell), drawn with the scene (before the
-// shadow light, so it casts no shadow and takes the floor's).
+// The ring under the current character, round its feet (a little toward the
+// viewer from its cell's centre, as the character is drawn). It is drawn with
+// the scene, before the shadow light, so it casts no shadow and takes the
+// floor's.
 void draw_current_mark(const BoardState& board) {
     const Mover* c = followed_character(board);
     if (!c) return;
