@@ -426,15 +426,26 @@ TEST_F(Menu, ChoicesAreShownAsWords) {
     }
 }
 
+// A settings file as a player may keep it: comments, a blank line, CR LF.
+static const std::string kCommentedSettings =
+    "; my settings\r\n[root]\r\n1name=Play\r\n1type=button\r\n"
+    "1value=3\r\n\r\n2name=Options\r\n2type=dir\r\n2value=options\r\n"
+    "[options]\r\n; sound\r\n1name=Sound\r\n1type=toggle:off,on\r\n"
+    "1value=1\r\n";
+
+static std::string file_bytes(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
 // A game chosen with nothing changed leaves the settings file as it was,
 // byte for byte: its comments, blank lines and line ends stay, and the
 // menu's own bookkeeping never reaches it.
 TEST_F(Menu, ChoosingAGameLeavesAnUnchangedFileAsItWas) {
     const std::string file = settings_ + ".same";
-    const std::string text = "; my settings\r\n[root]\r\n1name=Play\r\n1type=button\r\n"
-                             "1value=3\r\n\r\n2name=Options\r\n2type=dir\r\n2value=options\r\n"
-                             "[options]\r\n; sound\r\n1name=Sound\r\n1type=toggle:off,on\r\n"
-                             "1value=1\r\n";
+    const std::string text = kCommentedSettings;
     std::ofstream(file, std::ios::binary) << text;
     MenuOpen(file.c_str());
     settle();
@@ -449,20 +460,14 @@ TEST_F(Menu, ChoosingAGameLeavesAnUnchangedFileAsItWas) {
     InputScriptKey(kKeyReturn, false);
     ASSERT_EQ(chosen, 3);
     ini_open((file + ".other").c_str()); // the store writes back what it changed
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream now;
-    now << in.rdbuf();
-    EXPECT_EQ(now.str(), text);
+    EXPECT_EQ(file_bytes(file), text);
 }
 
 // A choice the player changes is set on its own line; the comments, blank
 // lines and line ends around it stay.
 TEST_F(Menu, ChangingAChoiceEditsOnlyItsLine) {
     const std::string file = settings_ + ".edit";
-    const std::string before = "; my settings\r\n[root]\r\n1name=Play\r\n1type=button\r\n"
-                               "1value=3\r\n\r\n2name=Options\r\n2type=dir\r\n2value=options\r\n"
-                               "[options]\r\n; sound\r\n1name=Sound\r\n1type=toggle:off,on\r\n"
-                               "1value=1\r\n";
+    const std::string before = kCommentedSettings;
     std::ofstream(file, std::ios::binary) << before;
     MenuOpen(file.c_str());
     settle();
@@ -471,10 +476,7 @@ TEST_F(Menu, ChangingAChoiceEditsOnlyItsLine) {
     ASSERT_EQ(menu_state().page.str(), "options");
     press(kKeyRight);
     ini_open((file + ".other").c_str());
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream now;
-    now << in.rdbuf();
     std::string after = before;
     after.replace(after.rfind("1value=1"), 8, "1value=0");
-    EXPECT_EQ(now.str(), after);
+    EXPECT_EQ(file_bytes(file), after);
 }
